@@ -1,0 +1,3 @@
+#include "agent.h"
+
+void Agent::walk() {}
