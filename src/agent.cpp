@@ -1,0 +1,5 @@
+#include "agent.h"
+
+Agent::Agent(TRoboCupConnection*) {}
+
+void Agent::run(TRoboCupConnection*) {}
