@@ -1,5 +1,114 @@
+// The player's cycle: register, take the formation place, then answer every
+// perception message with exactly one message of its own.
 #include "agent.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "parase_message.h"
+#include "socket.h"
+#include "world_model.h"
+
+namespace {
+
+// Effector names in the order the speeds are sent; the head is never sent.
+const struct {
+  const char* prefix;
+  JointId joint;
+} kEffectors[] = {
+    {"(lae1 ", JointId::lae1}, {"(rae1 ", JointId::rae1}, {"(lae2 ", JointId::lae2},
+    {"(rae2 ", JointId::rae2}, {"(lae3 ", JointId::lae3}, {"(rae3 ", JointId::rae3},
+    {"(lae4 ", JointId::lae4}, {"(rae4 ", JointId::rae4}, {"(lle1 ", JointId::lle1},
+    {"(rle1 ", JointId::rle1}, {"(lle2 ", JointId::lle2}, {"(rle2 ", JointId::rle2},
+    {"(lle3 ", JointId::lle3}, {"(rle3 ", JointId::rle3}, {"(lle4 ", JointId::lle4},
+    {"(rle4 ", JointId::rle4}, {"(lle5 ", JointId::lle5}, {"(rle5 ", JointId::rle5},
+    {"(lle6 ", JointId::lle6}, {"(rle6 ", JointId::rle6},
+};
+
+// Cycles from the start during which a before-kick-off message is answered
+// with a beam, and during which the fall and stand-up state is reset.
+const int kLastBeamCycle = 19;
+const int kLastResetCycle = 29;
+
+bool isGoal(PlayModeT mode) { return mode == PM_GOAL_LEFT || mode == PM_GOAL_RIGHT; }
+
+}  // namespace
 
 Agent::Agent(TRoboCupConnection*) {}
 
-void Agent::run(TRoboCupConnection*) {}
+void Agent::run(TRoboCupConnection* conn) {
+  sendPlayerInformation(conn);
+  get_my_position();
+  Init_Agent_Info();
+
+  // Both buffers hold a whole perception message; static, as they are large
+  // and one agent runs per process.
+  static char message[kMaxMessageLength + 1];
+  static Parase parser;
+  while (conn->getMessage(message, kMaxMessageLength)) {
+    parser.Get_Info(message);
+    parser.Par_Info();
+    empty_exec();
+    if (wm::pm == PM_BEFORE_KICK_OFF && wm::Sim_Cycle <= kLastBeamCycle) {
+      InitializePlayerPosition(conn);
+      wm::Record_Cycle = wm::Sim_Cycle;
+      std::cout << "before kick off ing" << "\n";
+    } else if (isGoal(wm::pm) && wm::goal_in_cycle == 0) {
+      // One beam per goal; the kick re-arms this for the next goal.
+      wm::goal_in_cycle = 1;
+      InitializePlayerPosition(conn);
+      std::cout << "goal ing" << "\n";
+    } else {
+      if (wm::Sim_Cycle <= kLastResetCycle) init_status();
+      think();
+      conn->sendCommand(effector_string().c_str());
+    }
+    ++wm::Sim_Cycle;
+  }
+}
+
+void Agent::sendPlayerInformation(TRoboCupConnection* conn) {
+  const std::string init = "(init (unum " + std::to_string(wm::my_number) + ")(teamname " +
+                           wm::m_team_name + "))";
+  conn->sendCommand(init.c_str());
+}
+
+void Agent::InitializePlayerPosition(TRoboCupConnection* conn) {
+  const VecPosition pos = wm::agent.getPosition();
+  char beam[1024];
+  std::snprintf(beam, sizeof beam, "(beam %f %f %f)", pos.getX(), pos.getY(), pos.getZ());
+  conn->sendCommand(beam);
+}
+
+void Agent::Init_Agent_Info() {
+  wm::agent.shank_length = 0.11;
+  wm::agent.thigh_length = 0.14;
+  wm::agent.foot_height = 0.03;
+}
+
+void Agent::init_status() {
+  wm::frp_0_count = 0;
+  wm::Record_Cycle = 0;
+  wm::cut = CU_Extend_Body;
+  set_walk_data();
+}
+
+void Agent::set_walk_data() { wm::Walk_Cycle = 303; }
+
+void Agent::empty_exec() {
+  for (int j = 0; j < static_cast<int>(JointId::count); ++j) {
+    wm::agent.exec_ang(static_cast<JointId>(j)) = 0;
+  }
+}
+
+// Each speed is written as a stream writes a double by default: %g with six
+// significant digits ("1e-05", "-0", no trailing zeros).
+std::string Agent::effector_string() const {
+  char text[sizeof kEffectors / sizeof kEffectors[0] * 32];
+  int length = 0;
+  for (const auto& effector : kEffectors) {
+    length += std::snprintf(text + length, sizeof text - length, "%s%g)", effector.prefix,
+                            wm::agent.exec_ang(effector.joint));
+  }
+  return std::string(text, length);
+}
