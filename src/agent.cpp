@@ -1,12 +1,8 @@
-// The player's cycle: register, take the formation place, then answer every
-// perception message with exactly one message of its own.
-#include "agent.h"
-
+// The per-cycle state of the player: resets, cleared speeds and the text of
+// the effector message.
 #include <cstdio>
-#include <iostream>
 
-#include "parase_message.h"
-#include "socket.h"
+#include "agent.h"
 #include "world_model.h"
 
 namespace {
@@ -25,60 +21,9 @@ const struct {
     {"(lle6 ", JointId::lle6}, {"(rle6 ", JointId::rle6},
 };
 
-// Cycles from the start during which a before-kick-off message is answered
-// with a beam, and during which the fall and stand-up state is reset.
-const int kLastBeamCycle = 19;
-const int kLastResetCycle = 29;
-
-bool isGoal(PlayModeT mode) { return mode == PM_GOAL_LEFT || mode == PM_GOAL_RIGHT; }
-
 }  // namespace
 
 Agent::Agent(TRoboCupConnection*) {}
-
-void Agent::run(TRoboCupConnection* conn) {
-  sendPlayerInformation(conn);
-  get_my_position();
-  Init_Agent_Info();
-
-  // Both buffers hold a whole perception message; static, as they are large
-  // and one agent runs per process.
-  static char message[kMaxMessageLength + 1];
-  static Parase parser;
-  while (conn->getMessage(message, kMaxMessageLength)) {
-    parser.Get_Info(message);
-    parser.Par_Info();
-    empty_exec();
-    if (wm::pm == PM_BEFORE_KICK_OFF && wm::Sim_Cycle <= kLastBeamCycle) {
-      InitializePlayerPosition(conn);
-      wm::Record_Cycle = wm::Sim_Cycle;
-      std::cout << "before kick off ing" << "\n";
-    } else if (isGoal(wm::pm) && wm::goal_in_cycle == 0) {
-      // One beam per goal; the kick re-arms this for the next goal.
-      wm::goal_in_cycle = 1;
-      InitializePlayerPosition(conn);
-      std::cout << "goal ing" << "\n";
-    } else {
-      if (wm::Sim_Cycle <= kLastResetCycle) init_status();
-      think();
-      conn->sendCommand(effector_string().c_str());
-    }
-    ++wm::Sim_Cycle;
-  }
-}
-
-void Agent::sendPlayerInformation(TRoboCupConnection* conn) {
-  const std::string init = "(init (unum " + std::to_string(wm::my_number) + ")(teamname " +
-                           wm::m_team_name + "))";
-  conn->sendCommand(init.c_str());
-}
-
-void Agent::InitializePlayerPosition(TRoboCupConnection* conn) {
-  const VecPosition pos = wm::agent.getPosition();
-  char beam[1024];
-  std::snprintf(beam, sizeof beam, "(beam %f %f %f)", pos.getX(), pos.getY(), pos.getZ());
-  conn->sendCommand(beam);
-}
 
 void Agent::Init_Agent_Info() {
   wm::agent.shank_length = 0.11;

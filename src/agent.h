@@ -14,7 +14,7 @@ class Agent {
  public:
   explicit Agent(TRoboCupConnection* conn);
 
-  // Cycle (agent.cpp).
+  // Cycle (agent_cycle.cpp; resets and effector text in agent.cpp).
   void run(TRoboCupConnection* conn);
   void sendPlayerInformation(TRoboCupConnection* conn);
   void InitializePlayerPosition(TRoboCupConnection* conn);

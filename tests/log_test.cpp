@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "log.h"
+
+namespace {
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class LoggerFile : public ::testing::Test {
+ protected:
+  void TearDown() override { std::remove(path.c_str()); }
+  const std::string path = "logger_test_" +
+                           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                           ".log";
+};
+
+TEST_F(LoggerFile, EachItemIsInTheFileBeforeTheLoggerIsDestroyed) {
+  Logger log(path.c_str(), true);
+  log << "a" << 1 << 2.5 << '\n';
+  EXPECT_EQ(readFile(path), "a12.5\n");
+  log << std::string("b") << 1.0 / 3;
+  EXPECT_EQ(readFile(path), "a12.5\nb0.333333");
+}
+
+TEST_F(LoggerFile, DisabledLoggerLeavesItsFileEmptyUntilEnabled) {
+  {
+    std::ofstream(path) << "old content";
+  }
+  Logger log(path.c_str(), false);
+  log << "not written" << 7;
+  EXPECT_EQ(readFile(path), "");
+  EXPECT_TRUE(log.setEnabled(true));
+  log << "now";
+  EXPECT_EQ(readFile(path), "now");
+}
+
+TEST_F(LoggerFile, RawBytesKeepTheirNulBytes) {
+  Logger log(path.c_str(), true);
+  const char framed[] = {0, 0, 0, 2, 'h', 'i'};
+  log.write(framed, sizeof framed);
+  EXPECT_EQ(readFile(path), std::string(framed, sizeof framed));
+}
+
+TEST(Logger, UnopenableFileIsSilentlyLost) {
+  Logger log("./no-such-directory/x.log", true);
+  log << "lost" << 1;
+  EXPECT_TRUE(log.getEnabled());
+}
+
+TEST(Logger, StreamInABadStateIsNotKept) {
+  std::ostringstream broken;
+  broken.setstate(std::ios::badbit);
+  Logger log(broken, true);
+  broken.clear();
+  log << "ignored";
+  EXPECT_EQ(broken.str(), "");
+
+  std::ostringstream good;
+  Logger log2(good, true);
+  log2 << "kept " << 3;
+  EXPECT_EQ(good.str(), "kept 3");
+}
+
+}  // namespace
