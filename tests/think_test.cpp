@@ -1,0 +1,137 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "agent.h"
+#include "world_model.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+using ::testing::internal::CaptureStdout;
+using ::testing::internal::GetCapturedStdout;
+
+const char* const kFallLines = "wm::lfrp_0_count=";
+
+// Every motion sets its own roll amplitude first thing, which tells which
+// motion the decision chose: walk 6.5, kick 10, circling 15.
+const double kWalkRoll = 6.5;
+const double kKickRoll = 10;
+const double kCirclingRoll = 15;
+
+class Decision : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wm::reset();
+    wm::my_number = 2;
+    wm::wft = WF_Move_Body_Right;
+    wm::Walk_Cycle = 400;
+    wm::best_lr = -1;
+  }
+  std::string think() {
+    CaptureStdout();
+    Agent(nullptr).think();
+    return GetCapturedStdout();
+  }
+  // Feet silent long enough, 81 cycles after the last mark.
+  static void fallenFeet() {
+    wm::frp_0_count = 51;
+    wm::Sim_Cycle = 181;
+    wm::Record_Cycle = 100;
+  }
+};
+
+TEST_F(Decision, FallNeedsSilentFeetPastEveryStrictLimit) {
+  struct Case {
+    int frp_0, lfrp_0, rfrp_0, since_mark;
+    WalkForwardT phase;
+    bool fallen;
+  } cases[] = {
+      {51, 0, 0, 81, WF_Move_Body_Right, true},   {50, 0, 0, 81, WF_Move_Body_Right, false},
+      {0, 201, 0, 81, WF_Move_Body_Right, true},  {0, 200, 0, 81, WF_Move_Body_Right, false},
+      {0, 0, 201, 81, WF_Move_Body_Right, true},  {0, 0, 200, 81, WF_Move_Body_Right, false},
+      {51, 0, 0, 80, WF_Move_Body_Right, false},  {51, 0, 0, 81, WF_Bend_Down, false},
+      {51, 0, 0, 81, WF_Bend_Down2, false},       {51, 0, 0, 81, WF_Stop_Walk_Over, true},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    wm::frp_0_count = c.frp_0;
+    wm::lfrp_0_count = c.lfrp_0;
+    wm::rfrp_0_count = c.rfrp_0;
+    wm::Sim_Cycle = 100 + c.since_mark;
+    wm::Record_Cycle = 100;
+    wm::wft = c.phase;
+    const std::string out = think();
+    SCOPED_TRACE(::testing::Message() << c.frp_0 << "/" << c.lfrp_0 << "/" << c.rfrp_0 << " after "
+                                      << c.since_mark << " in phase " << c.phase);
+    EXPECT_EQ(wm::is_lie_down, c.fallen);
+    EXPECT_EQ(out.find(kFallLines) != std::string::npos, c.fallen);
+    EXPECT_EQ(wm::Record_Cycle, c.fallen ? wm::Sim_Cycle : 100);
+  }
+}
+
+TEST_F(Decision, FallPrintsTheCountersAndTheGyro) {
+  fallenFeet();
+  wm::lfrp_0_count = 52;
+  wm::rfrp_0_count = 7;
+  wm::gyr.x = -12.5;
+  EXPECT_THAT(think(), StartsWith("wm::lfrp_0_count=52\nwm::rfrp_0_count=7\nwm::gyr.x=-12.5\n"));
+}
+
+TEST_F(Decision, FallenRobotKeepsItsFirstMark) {
+  fallenFeet();
+  wm::is_lie_down = true;
+  think();
+  EXPECT_EQ(wm::Record_Cycle, 100);
+}
+
+TEST_F(Decision, GoalkeeperAlwaysDefends) {
+  wm::my_number = 1;
+  fallenFeet();
+  const std::string out = think();
+  EXPECT_THAT(out, StartsWith(std::string(kFallLines)));
+  EXPECT_THAT(out, HasSubstr("\n goalie\n"));
+  EXPECT_TRUE(wm::is_lie_down);
+  EXPECT_EQ(wm::best_lr, -1);  // neither walked nor stood up
+}
+
+TEST_F(Decision, StandUpOnlyAfterCycleTwoHundred) {
+  wm::is_lie_down = true;
+  wm::Record_Cycle = wm::Sim_Cycle = 200;
+  think();
+  EXPECT_EQ(wm::best_lr, kWalkRoll);
+
+  wm::best_lr = -1;
+  wm::Record_Cycle = wm::Sim_Cycle = 250;
+  EXPECT_THAT(think(), HasSubstr("I am Falling Down\n"));
+  EXPECT_EQ(wm::best_lr, -1);
+
+  wm::Record_Cycle = wm::Sim_Cycle = 251;
+  EXPECT_THAT(think(), Not(HasSubstr("I am Falling Down")));
+  EXPECT_EQ(wm::best_lr, -1);
+}
+
+TEST_F(Decision, WalkUntilArrivedThenCircleOrKick) {
+  think();
+  EXPECT_EQ(wm::best_lr, kWalkRoll);
+
+  wm::wft = WF_Stop_Walk_Over;
+  wm::should_around = true;
+  wm::abt = AB_Bend_Down;
+  wm::Sim_Cycle = 300;
+  wm::best_lr = -1;
+  think();
+  EXPECT_EQ(wm::best_lr, kCirclingRoll);
+
+  wm::should_around = false;
+  wm::goal_in_cycle = 1;
+  wm::best_lr = -1;
+  think();
+  EXPECT_EQ(wm::best_lr, kKickRoll);
+  EXPECT_EQ(wm::goal_in_cycle, 0);
+}
+
+}  // namespace
