@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "agent.h"
+#include "world_model.h"
+
+namespace {
+
+using Row = std::vector<double>;
+
+void setLimb(Limb limb, const Row& row) {
+  for (int k = 1; k <= static_cast<int>(row.size()); ++k) {
+    wm::agent.set_cur_ang(limbJoint(limb, k), row[k - 1]);
+  }
+}
+
+double speed(Limb limb, int k) {
+  return wm::agent.exec_ang(limbJoint(limb, k));
+}
+
+bool allStill() {
+  for (int j = 0; j < static_cast<int>(JointId::count); ++j) {
+    if (wm::agent.exec_ang(static_cast<JointId>(j)) != 0) return false;
+  }
+  return true;
+}
+
+class ClimbUp : public testing::Test {
+ protected:
+  void SetUp() override {
+    wm::reset();
+    wm::Sim_Cycle = 1000;
+    wm::is_lie_down = true;
+  }
+  // One call from `phase` with fresh speeds; returns what it printed.
+  std::string step(ClimbUpT phase) {
+    wm::cut = phase;
+    for (int j = 0; j < static_cast<int>(JointId::count); ++j) {
+      wm::agent.exec_ang(static_cast<JointId>(j)) = 0;
+    }
+    testing::internal::CaptureStdout();
+    agent_.climb_up();
+    return testing::internal::GetCapturedStdout();
+  }
+  Agent agent_{nullptr};
+};
+
+TEST_F(ClimbUp, PhasesWithoutKeyframeDoNothing) {
+  for (int phase : {0, 3, 11, 12}) {
+    EXPECT_EQ(step(static_cast<ClimbUpT>(phase)), "");
+    EXPECT_EQ(wm::cut, phase);
+    EXPECT_TRUE(allStill());
+    EXPECT_EQ(wm::Record_Cycle, 0);
+  }
+}
+
+TEST_F(ClimbUp, DrivesCellsWithTheirDivisorGainAndLeavesUndrivenCellsStill) {
+  setLimb(Limb::RightLeg, {5, 5, 5, 5, 5, 5});
+  step(CU_Bend_Hand);
+  EXPECT_DOUBLE_EQ(speed(Limb::LeftArm, 1), 120.0 / 10 * 100);
+  EXPECT_DOUBLE_EQ(speed(Limb::LeftLeg, 4), -108.0 / 10 * 100);
+  EXPECT_DOUBLE_EQ(speed(Limb::LeftArm, 4), -6);
+  EXPECT_DOUBLE_EQ(speed(Limb::RightLeg, 1), -3.5);
+  step(CU_Push_Hand);
+  EXPECT_DOUBLE_EQ(speed(Limb::RightArm, 1), -20);
+  EXPECT_DOUBLE_EQ(speed(Limb::RightLeg, 4), -135.0 / 60);
+  step(CU_Rorate_Body);
+  EXPECT_DOUBLE_EQ(speed(Limb::RightArm, 3), 9);
+  for (int k = 1; k <= 6; ++k) EXPECT_EQ(speed(Limb::RightLeg, k), 0) << "joint " << k;
+}
+
+// Each phase left by a reached test alone: the tested limb at its row holds
+// with its first joint exactly at the tolerance and moves on just inside it,
+// whatever the knee does.
+TEST_F(ClimbUp, LeavesEachPhaseJustInsideItsTolerance) {
+  struct Case {
+    ClimbUpT phase;
+    Limb limb;
+    Row row;
+    double tol;
+    ClimbUpT next;
+    bool marks;
+  };
+  const Case cases[] = {
+      {CU_Extend_Body2, Limb::LeftLeg, {0, 0, 0, 0, 0, 0}, 3, CU_Bend_Hand, true},
+      {CU_Bend_Hand, Limb::LeftArm, {-120, 0, -90, -60}, 1, CU_Rorate_Body, false},
+      {CU_Rorate_Body, Limb::RightArm, {120, 0, 90, 90}, 2, CU_Rorate_Body2, false},
+      {CU_Rorate_Body2, Limb::RightLeg, {0, 0, 0, -90, 0, 0}, 0.5, CU_Bend_Hand2, false},
+      {CU_Bend_Hand2, Limb::LeftLeg, {0, 0, 0, 0, -10, 0}, 1, CU_Push_Hand, true},
+      {CU_Push_Hand, Limb::LeftLeg, {-90, 45, 100, -130, 75, -45}, 4, CU_Bend_Down2, true},
+      {CU_Bend_Down2, Limb::LeftLeg, {0, 45, 100, -130, 30, -45}, 1.8, CU_Bend_Down, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.phase);
+    wm::Record_Cycle = wm::Sim_Cycle - 20;
+    Row pose = c.row;
+    pose.front() += c.tol;
+    if (pose.size() == 6) pose[3] += 50;
+    setLimb(c.limb, pose);
+    step(c.phase);
+    EXPECT_EQ(wm::cut, c.phase);
+    pose.front() -= 0.01;
+    setLimb(c.limb, pose);
+    step(c.phase);
+    EXPECT_EQ(wm::cut, c.next);
+    EXPECT_EQ(wm::Record_Cycle, c.marks ? wm::Sim_Cycle : wm::Sim_Cycle - 20);
+  }
+}
+
+TEST_F(ClimbUp, WaitsHoldUntilTheyAreExceeded) {
+  setLimb(Limb::LeftLeg, {0, 0, 0, -90, 0, 0});
+  wm::Record_Cycle = wm::Sim_Cycle - 50;
+  step(CU_Extend_Body);
+  EXPECT_EQ(wm::cut, CU_Extend_Body);
+  setLimb(Limb::LeftLeg, {0, 0, 0, 0, 0, 0});
+  wm::Record_Cycle = wm::Sim_Cycle - 10;
+  step(CU_Extend_Body2);
+  EXPECT_EQ(wm::cut, CU_Extend_Body2);
+  // The shoulder sits at its target +120, which the test at -120 never accepts.
+  setLimb(Limb::LeftArm, {120, 0, -90, -60});
+  wm::Record_Cycle = wm::Sim_Cycle - 100;
+  step(CU_Bend_Hand);
+  EXPECT_EQ(wm::cut, CU_Bend_Hand);
+  ++wm::Sim_Cycle;
+  step(CU_Bend_Hand);
+  EXPECT_EQ(wm::cut, CU_Rorate_Body);
+  EXPECT_EQ(wm::Record_Cycle, wm::Sim_Cycle - 101);
+}
+
+TEST_F(ClimbUp, ContactProbeChoosesTheBranch) {
+  setLimb(Limb::LeftLeg, {0, 0, 0, -90, 0, 0});
+  wm::Record_Cycle = wm::Sim_Cycle - 51;
+  wm::lfrp_0_count = 5;
+  EXPECT_EQ(step(CU_Extend_Body), "!!!!!!!!!!!!lfrp_0_count=5");
+  EXPECT_EQ(wm::cut, CU_Extend_Body2);
+  EXPECT_EQ(wm::Record_Cycle, wm::Sim_Cycle);
+  wm::Sim_Cycle += 51;
+  wm::lfrp_0_count = 6;
+  wm::lfrp_count = 7;
+  EXPECT_EQ(step(CU_Extend_Body), "lfrp_count=7\n");
+  EXPECT_EQ(wm::cut, CU_Bend_Hand2);
+  EXPECT_EQ(wm::Record_Cycle, wm::Sim_Cycle);
+}
+
+TEST_F(ClimbUp, SilentFeetAfterThePushStartAgainWithoutMark) {
+  setLimb(Limb::LeftLeg, {0, 45, 100, -130, 30, -45});
+  wm::frp_0_count = 11;
+  step(CU_Bend_Down2);
+  EXPECT_EQ(wm::cut, CU_Extend_Body);
+  EXPECT_EQ(wm::Record_Cycle, 0);
+}
+
+TEST_F(ClimbUp, StandingCheckNeedsLoadAndBothFeetReporting) {
+  struct Case {
+    int lfrp_count, rfrp_count;
+    double force_sum;
+    int lfrp_0_count, rfrp_0_count;
+    bool standing;
+  };
+  const Case cases[] = {
+      {25, 0, 50, 0, 0, true},
+      {25, 0, 50, 0, 1, false},
+      {0, 21, 50, 0, 0, true},
+      {20, 20, 18, 0, 0, false},
+      {20, 20, 17.9, 0, 0, true},
+      {20, 20, 17.9, 1, 0, false},
+      {20, 20, std::nan(""), 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    setLimb(Limb::LeftLeg, {0, 0, 10, -20, 10, 0});
+    setLimb(Limb::RightLeg, {0, 0, 10, -20, 10, 0});
+    wm::lfrp_count = c.lfrp_count;
+    wm::rfrp_count = c.rfrp_count;
+    wm::lfrp.f_z = c.force_sum;
+    wm::lfrp_0_count = c.lfrp_0_count;
+    wm::rfrp_0_count = c.rfrp_0_count;
+    wm::gyr.x = 0.25;
+    const std::string printed = step(CU_Bend_Down);
+    SCOPED_TRACE(testing::Message() << c.lfrp_count << " " << c.force_sum);
+    EXPECT_EQ(printed, c.standing ? "Stand_Up successfully 0.25\n" : "");
+    EXPECT_EQ(wm::is_lie_down, !c.standing);
+    EXPECT_EQ(wm::wft, c.standing ? WF_Bend_Down : 0);
+    EXPECT_EQ(wm::cut, CU_Extend_Body);
+    EXPECT_EQ(wm::Record_Cycle, wm::Sim_Cycle);
+  }
+}
+
+}  // namespace
