@@ -2,6 +2,7 @@
 #ifndef VEXA_PARASE_MESSAGE_H
 #define VEXA_PARASE_MESSAGE_H
 
+#include <cstddef>
 #include <ostream>
 #include <string>
 
@@ -67,6 +68,13 @@ class Parase {
  private:
   char server_msg[kMaxMessageLength + 1] = {};
   int msg_index = 0;
+  // Length of the text in server_msg; the cursor never moves past it.
+  int msg_length = 0;
+
+  void Skip(int count);
+  bool Match(const char* word, size_t size);
+  int Find_Keyword();
+  void Run_Keyword(int row);
 };
 
 extern const char* const PlayModeNames[];
