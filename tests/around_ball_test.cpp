@@ -22,6 +22,13 @@ double speed(Limb limb, int k) {
   return wm::agent.exec_ang(limbJoint(limb, k));
 }
 
+bool stillAt(std::initializer_list<int> joints) {
+  for (int k : joints) {
+    if (speed(Limb::LeftLeg, k) != 0 || speed(Limb::RightLeg, k) != 0) return false;
+  }
+  return true;
+}
+
 class AroundBall : public testing::Test {
  protected:
   void SetUp() override {
