@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "agent.h"
+#include "world_model.h"
+
+namespace {
+
+using ::testing::internal::CaptureStdout;
+using ::testing::internal::GetCapturedStdout;
+using J = JointId;
+using Pose = std::array<double, 6>;
+
+const double b = 10;  // the kick's roll amplitude
+
+void setLegs(const Pose& left, const Pose& right) {
+  for (int k = 1; k <= 6; ++k) {
+    wm::agent.set_cur_ang(limbJoint(Limb::LeftLeg, k), left[k - 1]);
+    wm::agent.set_cur_ang(limbJoint(Limb::RightLeg, k), right[k - 1]);
+  }
+}
+
+void expectSpeeds(std::initializer_list<std::pair<J, double>> expected) {
+  for (const auto& [joint, value] : expected) {
+    EXPECT_NEAR(wm::agent.exec_ang(joint), value, 1e-12) << "joint " << static_cast<int>(joint);
+  }
+}
+
+class Kick : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wm::reset();
+    wm::Sim_Cycle = 700;
+    wm::Record_Cycle = 3;
+    wm::wft = WF_Stop_Walk_Over;
+  }
+  std::string kick(int phase) {
+    wm::kbs = static_cast<KickT>(phase);
+    wm::goal_in_cycle = 1;
+    CaptureStdout();
+    agent.kick_ball();
+    return GetCapturedStdout();
+  }
+  Agent agent{nullptr};
+};
+
+TEST_F(Kick, EveryCallSetsRollAndRearmsTheGoalBeamEvenWhenIdle) {
+  for (int phase : {0, int(KB_Bend_Down), 8}) {
+    wm::agent.exec_ang_lle3 = 1;  // not cleared: the cycle clears speeds
+    EXPECT_EQ(kick(phase), "");
+    EXPECT_EQ(wm::best_lr, b);
+    EXPECT_EQ(wm::goal_in_cycle, 0);
+    EXPECT_EQ(wm::kbs, phase);
+    EXPECT_EQ(wm::agent.exec_ang_lle3, 1);
+  }
+}
+
+TEST_F(Kick, PhasesDriveBothLegsWithTheirDivisorAndKnees) {
+  setLegs({0, 0, 5, -20, -2, 0}, {0, 0, 0, -20, 0, 0});
+  kick(KB_Move_Body_Left);  // coupled knee sees hip and ankle pitch
+  expectSpeeds(
+      {{J::lle2, -1}, {J::lle3, -0.5}, {J::lle5, 0.2}, {J::lle4, 0.3}, {J::lle6, 1}, {J::rle4, 0}});
+  kick(KB_Move_Body_Right);  // knees straight to 0
+  expectSpeeds({{J::lle2, 1}, {J::lle4, 2}, {J::rle4, 2}, {J::rle6, -1}});
+
+  setLegs({0, 0, 0, -20, 0, 0}, {0, 0, 3, -20, 0, 0});
+  kick(KB_Raise_Left_Leg);
+  expectSpeeds({{J::lle3, 25.0 / 15},
+                {J::lle4, -40.0 / 15},
+                {J::lle5, 35.0 / 15},
+                {J::rle3, -0.2},
+                {J::rle4, 0.2}});
+  setLegs({3, 0, 3, -20, 0, 0}, {0, 0, 0, -20, 0, 0});
+  kick(KB_Raise_Right_Leg);
+  expectSpeeds({{J::lle1, -0.2}, {J::lle4, 0.2}, {J::rle3, 25.0 / 15}, {J::rle4, -40.0 / 15}});
+
+  setLegs({0, b, 0, -60, 35, -b}, {0, b, 0, -20, 6, -b});
+  kick(KB_Kick_Left_Leg);  // more than the whole remaining angle per cycle
+  expectSpeeds({{J::lle3, 50}, {J::lle5, -75}, {J::lle4, 100}, {J::rle4, 10}});
+  setLegs({0, -b, 0, -20, 6, b}, {0, -b, 0, -60, 35, b});
+  kick(KB_Kick_Right_Leg);
+  expectSpeeds(
+      {{J::lle4, 20 / 0.6}, {J::lle5, -10}, {J::rle3, 50}, {J::rle5, -75}, {J::rle4, 100}});
+}
+
+// Each case: a pose that ends the phase, then one joint moved to exactly its
+// tolerance (or beyond) that holds it.
+TEST_F(Kick, TransitionsAtTheirStrictTolerancesAndTheirLines) {
+  const struct {
+    KickT phase;
+    Pose left, right;
+    KickT next;
+    std::string line;
+    J holder;
+    double hold_at;
+  } cases[] = {
+      {KB_Move_Body_Left,
+       {0, -b, 0, 9, 0, b},
+       {0, -b, 0, 9, 0, b},
+       KB_Raise_Right_Leg,
+       "",
+       J::rle1,
+       0.8},
+      {KB_Raise_Right_Leg,
+       {1.9, -b, 0, 9, 0, b},
+       {0, -b, 25, 0, 35, b},
+       KB_Kick_Right_Leg,
+       "",
+       J::lle1,
+       2},
+      {KB_Raise_Left_Leg,
+       {0, b, 25, 0, 35, -b},
+       {0, b, 0, 9, 0, -b},
+       KB_Kick_Left_Leg,
+       "raise left over\n",
+       J::rle1,
+       1.8},
+      {KB_Kick_Left_Leg,
+       {0, b, 30, -50, 0, -b},
+       {30, 30, 30, 30, 30, 30},
+       KB_Bend_Down,
+       "kick left leg\n",
+       J::lle5,
+       6},
+      {KB_Kick_Right_Leg,
+       {30, 30, 30, 30, 30, 30},
+       {0, -b, 30, -50, 0, b},
+       KB_Bend_Down,
+       "kick right leg\n",
+       J::rle5,
+       5.8},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    setLegs(c.left, c.right);
+    wm::agent.set_cur_ang(c.holder, c.hold_at);
+    EXPECT_EQ(kick(c.phase), "");
+    EXPECT_EQ(wm::kbs, c.phase);
+    EXPECT_EQ(wm::wft, WF_Stop_Walk_Over);
+
+    setLegs(c.left, c.right);
+    EXPECT_EQ(kick(c.phase), c.line);
+    EXPECT_EQ(wm::kbs, c.next);
+    const bool over = c.next == KB_Bend_Down;
+    EXPECT_EQ(wm::wft, over ? WF_Stand_Up : WF_Stop_Walk_Over) << c.phase;
+    EXPECT_EQ(wm::Record_Cycle, over ? 700 : 3) << c.phase;
+  }
+}
+
+TEST_F(Kick, MoveBodyRightReportsOnEveryCall) {
+  setLegs({0, b, 0, 9, 0, -b}, {0, b, 0, 9, 0, 0});
+  EXPECT_EQ(kick(KB_Move_Body_Right), "move_body_right_for_kick_over\n");
+  EXPECT_EQ(wm::kbs, KB_Move_Body_Right);
+  setLegs({0, b, 0, 9, 0, -b}, {0, b, 0, 9, 0, -b});
+  EXPECT_EQ(kick(KB_Move_Body_Right), "move_body_right_for_kick_over\n");
+  EXPECT_EQ(wm::kbs, KB_Raise_Left_Leg);
+}
+
+}  // namespace
