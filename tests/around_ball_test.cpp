@@ -80,8 +80,8 @@ TEST_F(AroundBall, WeightShiftDrivesOnlyTheRolls) {
 }
 
 // The tested legs at their rows (an untested leg far away) hold with the
-// ankle roll of the last tested leg exactly at the tolerance and move on
-// just inside it.
+// ankle roll of the last tested leg exactly at the tolerance, driving it back
+// with divisor 18, and move on just inside it.
 TEST_F(AroundBall, LeavesEachStepPhaseJustInsideItsTolerance) {
   struct Case {
     AroundBallT phase;
@@ -118,6 +118,7 @@ TEST_F(AroundBall, LeavesEachStepPhaseJustInsideItsTolerance) {
     setLeg(Limb::RightLeg, right);
     step(c.phase);
     EXPECT_EQ(wm::abt, c.phase);
+    EXPECT_DOUBLE_EQ(speed(c.right.empty() ? Limb::LeftLeg : Limb::RightLeg, 6), -c.tol / 18);
     last[5] -= 0.01;
     setLeg(Limb::LeftLeg, left);
     setLeg(Limb::RightLeg, right);

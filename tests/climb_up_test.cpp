@@ -73,9 +73,10 @@ TEST_F(ClimbUp, DrivesCellsWithTheirDivisorGainAndLeavesUndrivenCellsStill) {
 }
 
 // Each phase left by a reached test alone: the tested limb at its row holds
-// with its first joint exactly at the tolerance and moves on just inside it,
-// whatever the knee does.
+// with its first joint exactly at the tolerance, driven back by the phase's
+// divisor, and moves on just inside it, whatever the knee does.
 TEST_F(ClimbUp, LeavesEachPhaseJustInsideItsTolerance) {
+  using L = Limb;
   struct Case {
     ClimbUpT phase;
     Limb limb;
@@ -83,15 +84,16 @@ TEST_F(ClimbUp, LeavesEachPhaseJustInsideItsTolerance) {
     double tol;
     ClimbUpT next;
     bool marks;
+    double first_speed;  // of joint 1 while holding: (target - current) / D
   };
   const Case cases[] = {
-      {CU_Extend_Body2, Limb::LeftLeg, {0, 0, 0, 0, 0, 0}, 3, CU_Bend_Hand, true},
-      {CU_Bend_Hand, Limb::LeftArm, {-120, 0, -90, -60}, 1, CU_Rorate_Body, false},
-      {CU_Rorate_Body, Limb::RightArm, {120, 0, 90, 90}, 2, CU_Rorate_Body2, false},
-      {CU_Rorate_Body2, Limb::RightLeg, {0, 0, 0, -90, 0, 0}, 0.5, CU_Bend_Hand2, false},
-      {CU_Bend_Hand2, Limb::LeftLeg, {0, 0, 0, 0, -10, 0}, 1, CU_Push_Hand, true},
-      {CU_Push_Hand, Limb::LeftLeg, {-90, 45, 100, -130, 75, -45}, 4, CU_Bend_Down2, true},
-      {CU_Bend_Down2, Limb::LeftLeg, {0, 45, 100, -130, 30, -45}, 1.8, CU_Bend_Down, true},
+      {CU_Extend_Body2, L::LeftLeg, {0, 0, 0, 0, 0, 0}, 3, CU_Bend_Hand, true, -0.6},
+      {CU_Bend_Hand, L::LeftArm, {-120, 0, -90, -60}, 1, CU_Rorate_Body, false, 2390},
+      {CU_Rorate_Body, L::RightArm, {120, 0, 90, 90}, 2, CU_Rorate_Body2, false, -0.2},
+      {CU_Rorate_Body2, L::RightLeg, {0, 0, 0, -90, 0, 0}, 0.5, CU_Bend_Hand2, false, -0.05},
+      {CU_Bend_Hand2, L::LeftLeg, {0, 0, 0, 0, -10, 0}, 1, CU_Push_Hand, true, -0.05},
+      {CU_Push_Hand, L::LeftLeg, {-90, 45, 100, -130, 75, -45}, 4, CU_Bend_Down2, true, -1.0 / 15},
+      {CU_Bend_Down2, L::LeftLeg, {0, 45, 100, -130, 30, -45}, 1.8, CU_Bend_Down, true, -0.06},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.phase);
@@ -102,6 +104,7 @@ TEST_F(ClimbUp, LeavesEachPhaseJustInsideItsTolerance) {
     setLimb(c.limb, pose);
     step(c.phase);
     EXPECT_EQ(wm::cut, c.phase);
+    EXPECT_DOUBLE_EQ(speed(c.limb, 1), c.first_speed);
     pose.front() -= 0.01;
     setLimb(c.limb, pose);
     step(c.phase);
@@ -151,6 +154,10 @@ TEST_F(ClimbUp, SilentFeetAfterThePushStartAgainWithoutMark) {
   step(CU_Bend_Down2);
   EXPECT_EQ(wm::cut, CU_Extend_Body);
   EXPECT_EQ(wm::Record_Cycle, 0);
+  wm::frp_0_count = 10;
+  step(CU_Bend_Down2);
+  EXPECT_EQ(wm::cut, CU_Bend_Down);
+  EXPECT_EQ(wm::Record_Cycle, wm::Sim_Cycle);
 }
 
 TEST_F(ClimbUp, StandingCheckNeedsLoadAndBothFeetReporting) {
