@@ -9,23 +9,8 @@
 
 namespace {
 
-using Row = std::vector<double>;
-
-void setLimb(Limb limb, const Row& row) {
-  for (int k = 1; k <= static_cast<int>(row.size()); ++k) {
-    wm::agent.set_cur_ang(limbJoint(limb, k), row[k - 1]);
-  }
-}
-
-double speed(Limb limb, int k) {
-  return wm::agent.exec_ang(limbJoint(limb, k));
-}
-
-bool allStill() {
-  for (int j = 0; j < static_cast<int>(JointId::count); ++j) {
-    if (wm::agent.exec_ang(static_cast<JointId>(j)) != 0) return false;
-  }
-  return true;
+void setLimb(Limb limb, const std::vector<double>& row) {
+  for (size_t k = 0; k < row.size(); ++k) wm::agent.set_cur_ang(limbJoint(limb, k + 1), row[k]);
 }
 
 class ClimbUp : public testing::Test {
@@ -35,12 +20,9 @@ class ClimbUp : public testing::Test {
     wm::Sim_Cycle = 1000;
     wm::is_lie_down = true;
   }
-  // One call from `phase` with fresh speeds; returns what it printed.
+  // One call from `phase`; returns what it printed.
   std::string step(ClimbUpT phase) {
     wm::cut = phase;
-    for (int j = 0; j < static_cast<int>(JointId::count); ++j) {
-      wm::agent.exec_ang(static_cast<JointId>(j)) = 0;
-    }
     testing::internal::CaptureStdout();
     agent_.climb_up();
     return testing::internal::GetCapturedStdout();
@@ -52,35 +34,31 @@ TEST_F(ClimbUp, PhasesWithoutKeyframeDoNothing) {
   for (int phase : {0, 3, 11, 12}) {
     EXPECT_EQ(step(static_cast<ClimbUpT>(phase)), "");
     EXPECT_EQ(wm::cut, phase);
-    EXPECT_TRUE(allStill());
-    EXPECT_EQ(wm::Record_Cycle, 0);
+    for (int j = 0; j < static_cast<int>(JointId::count); ++j) {
+      EXPECT_EQ(wm::agent.exec_ang(static_cast<JointId>(j)), 0);
+    }
   }
 }
 
-TEST_F(ClimbUp, DrivesCellsWithTheirDivisorGainAndLeavesUndrivenCellsStill) {
+TEST_F(ClimbUp, DrivesTheSpecialCells) {
   setLimb(Limb::RightLeg, {5, 5, 5, 5, 5, 5});
-  step(CU_Bend_Hand);
-  EXPECT_DOUBLE_EQ(speed(Limb::LeftArm, 1), 120.0 / 10 * 100);
-  EXPECT_DOUBLE_EQ(speed(Limb::LeftLeg, 4), -108.0 / 10 * 100);
-  EXPECT_DOUBLE_EQ(speed(Limb::LeftArm, 4), -6);
-  EXPECT_DOUBLE_EQ(speed(Limb::RightLeg, 1), -3.5);
-  step(CU_Push_Hand);
-  EXPECT_DOUBLE_EQ(speed(Limb::RightArm, 1), -20);
-  EXPECT_DOUBLE_EQ(speed(Limb::RightLeg, 4), -135.0 / 60);
   step(CU_Rorate_Body);
-  EXPECT_DOUBLE_EQ(speed(Limb::RightArm, 3), 9);
-  for (int k = 1; k <= 6; ++k) EXPECT_EQ(speed(Limb::RightLeg, k), 0) << "joint " << k;
+  for (int k = 1; k <= 6; ++k) EXPECT_EQ(wm::agent.exec_ang(limbJoint(Limb::RightLeg, k)), 0);
+  step(CU_Bend_Hand);
+  EXPECT_DOUBLE_EQ(wm::agent.exec_ang_lle4, -108.0 / 10 * 100);
+  step(CU_Push_Hand);
+  EXPECT_DOUBLE_EQ(wm::agent.exec_ang_rae1, -20);
 }
 
-// Each phase left by a reached test alone: the tested limb at its row holds
-// with its first joint exactly at the tolerance, driven back by the phase's
-// divisor, and moves on just inside it, whatever the knee does.
+// The tested limb at its row holds with its first joint exactly at the
+// tolerance, driven back by the phase's divisor, and moves on just inside it,
+// whatever the knee does.
 TEST_F(ClimbUp, LeavesEachPhaseJustInsideItsTolerance) {
   using L = Limb;
   struct Case {
     ClimbUpT phase;
     Limb limb;
-    Row row;
+    std::vector<double> row;
     double tol;
     ClimbUpT next;
     bool marks;
@@ -98,14 +76,14 @@ TEST_F(ClimbUp, LeavesEachPhaseJustInsideItsTolerance) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.phase);
     wm::Record_Cycle = wm::Sim_Cycle - 20;
-    Row pose = c.row;
-    pose.front() += c.tol;
+    std::vector<double> pose = c.row;
+    pose[0] += c.tol;
     if (pose.size() == 6) pose[3] += 50;
     setLimb(c.limb, pose);
     step(c.phase);
     EXPECT_EQ(wm::cut, c.phase);
-    EXPECT_DOUBLE_EQ(speed(c.limb, 1), c.first_speed);
-    pose.front() -= 0.01;
+    EXPECT_DOUBLE_EQ(wm::agent.exec_ang(limbJoint(c.limb, 1)), c.first_speed);
+    pose[0] -= 0.01;
     setLimb(c.limb, pose);
     step(c.phase);
     EXPECT_EQ(wm::cut, c.next);
@@ -113,16 +91,12 @@ TEST_F(ClimbUp, LeavesEachPhaseJustInsideItsTolerance) {
   }
 }
 
-TEST_F(ClimbUp, WaitsHoldUntilTheyAreExceeded) {
-  setLimb(Limb::LeftLeg, {0, 0, 0, -90, 0, 0});
-  wm::Record_Cycle = wm::Sim_Cycle - 50;
-  step(CU_Extend_Body);
-  EXPECT_EQ(wm::cut, CU_Extend_Body);
+TEST_F(ClimbUp, WaitsHoldAtTheirLimit) {
   setLimb(Limb::LeftLeg, {0, 0, 0, 0, 0, 0});
   wm::Record_Cycle = wm::Sim_Cycle - 10;
   step(CU_Extend_Body2);
   EXPECT_EQ(wm::cut, CU_Extend_Body2);
-  // The shoulder sits at its target +120, which the test at -120 never accepts.
+  // The shoulder at its target +120 never passes the test at -120.
   setLimb(Limb::LeftArm, {120, 0, -90, -60});
   wm::Record_Cycle = wm::Sim_Cycle - 100;
   step(CU_Bend_Hand);
@@ -130,13 +104,14 @@ TEST_F(ClimbUp, WaitsHoldUntilTheyAreExceeded) {
   ++wm::Sim_Cycle;
   step(CU_Bend_Hand);
   EXPECT_EQ(wm::cut, CU_Rorate_Body);
-  EXPECT_EQ(wm::Record_Cycle, wm::Sim_Cycle - 101);
 }
 
-TEST_F(ClimbUp, ContactProbeChoosesTheBranch) {
+TEST_F(ClimbUp, ContactProbeAfterTheWaitChoosesTheBranch) {
   setLimb(Limb::LeftLeg, {0, 0, 0, -90, 0, 0});
-  wm::Record_Cycle = wm::Sim_Cycle - 51;
+  wm::Record_Cycle = wm::Sim_Cycle - 50;
   wm::lfrp_0_count = 5;
+  EXPECT_EQ(step(CU_Extend_Body), "");
+  ++wm::Sim_Cycle;
   EXPECT_EQ(step(CU_Extend_Body), "!!!!!!!!!!!!lfrp_0_count=5");
   EXPECT_EQ(wm::cut, CU_Extend_Body2);
   EXPECT_EQ(wm::Record_Cycle, wm::Sim_Cycle);
@@ -157,7 +132,6 @@ TEST_F(ClimbUp, SilentFeetAfterThePushStartAgainWithoutMark) {
   wm::frp_0_count = 10;
   step(CU_Bend_Down2);
   EXPECT_EQ(wm::cut, CU_Bend_Down);
-  EXPECT_EQ(wm::Record_Cycle, wm::Sim_Cycle);
 }
 
 TEST_F(ClimbUp, StandingCheckNeedsLoadAndBothFeetReporting) {
@@ -167,15 +141,13 @@ TEST_F(ClimbUp, StandingCheckNeedsLoadAndBothFeetReporting) {
     int lfrp_0_count, rfrp_0_count;
     bool standing;
   };
-  const Case cases[] = {
-      {25, 0, 50, 0, 0, true},
-      {25, 0, 50, 0, 1, false},
-      {0, 21, 50, 0, 0, true},
-      {20, 20, 18, 0, 0, false},
-      {20, 20, 17.9, 0, 0, true},
-      {20, 20, 17.9, 1, 0, false},
-      {20, 20, std::nan(""), 0, 0, false},
-  };
+  const Case cases[] = {{25, 0, 50, 0, 0, true},
+                        {25, 0, 50, 0, 1, false},
+                        {0, 21, 50, 0, 0, true},
+                        {20, 20, 18, 0, 0, false},
+                        {20, 20, 17.9, 0, 0, true},
+                        {20, 20, 17.9, 1, 0, false},
+                        {20, 20, std::nan(""), 0, 0, false}};
   for (const Case& c : cases) {
     SetUp();
     setLimb(Limb::LeftLeg, {0, 0, 10, -20, 10, 0});
@@ -186,9 +158,8 @@ TEST_F(ClimbUp, StandingCheckNeedsLoadAndBothFeetReporting) {
     wm::lfrp_0_count = c.lfrp_0_count;
     wm::rfrp_0_count = c.rfrp_0_count;
     wm::gyr.x = 0.25;
-    const std::string printed = step(CU_Bend_Down);
     SCOPED_TRACE(testing::Message() << c.lfrp_count << " " << c.force_sum);
-    EXPECT_EQ(printed, c.standing ? "Stand_Up successfully 0.25\n" : "");
+    EXPECT_EQ(step(CU_Bend_Down), c.standing ? "Stand_Up successfully 0.25\n" : "");
     EXPECT_EQ(wm::is_lie_down, !c.standing);
     EXPECT_EQ(wm::wft, c.standing ? WF_Bend_Down : 0);
     EXPECT_EQ(wm::cut, CU_Extend_Body);
