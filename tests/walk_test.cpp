@@ -217,6 +217,9 @@ TEST_F(RaiseLeftLeg, HoldsAtEachToleranceAndMarksFallsPerPhase) {
   wm::agent.set_cur_ang_rle1(3.75);
   wm::agent.set_cur_ang_lle1(2.8);
   EXPECT_EQ(step(WF_Raise_Left_Leg), "");
+  wm::agent.set_cur_ang_lle1(2.75);
+  step(WF_Raise_Left_Leg);
+  EXPECT_EQ(wm::wft, WF_Extend_Left_Leg);
 
   const struct {
     WalkForwardT phase;
@@ -355,6 +358,7 @@ TEST_F(BendDown2, BallOnTheLeftSwingsSlowlyAndHalvesTheRightLeg) {
 
 TEST_F(BendDown2, BallOnTheRightSwingsFastAndYawsTheRightHip) {
   wm::pol_ball.pal_angle = 12;
+  wm::agent.set_cur_ang_rle1(-5);  // 3 short of the yaw -2t
   EXPECT_EQ(step(WF_Bend_Down2), "wm::pol_ball.pal_angle=12\n");
   expectSpeeds({{J::lle3, -4}, {J::lle4, 4}, {J::lle5, -0.75}, {J::rle1, -0.5}, {J::rle3, 2}});
 }
