@@ -347,6 +347,20 @@ struct ReceiveBuffer {
 
   int held() const { return end - begin; }
   void clear() { begin = end = 0; }
+
+  // Starts a call on `conn`: moves the bytes it still holds to the front,
+  // or drops those held for another connection.
+  void claim(const TRoboCupConnection* conn, int fd) {
+    if (owner != conn || owner_fd != fd) {
+      clear();
+      owner = conn;
+      owner_fd = fd;
+    }
+    const int count = held();
+    memmove(data, data + begin, count);
+    begin = 0;
+    end = count;
+  }
 };
 
 ReceiveBuffer& receiveBuffer() {
@@ -438,15 +452,7 @@ bool TRoboCupConnection::getMessage(char* msg, int iMaxLen) const {
   if (!connected() || iMaxLen < 0) return false;
   const int fd = getSocketFD();
   ReceiveBuffer& buf = receiveBuffer();
-  if (buf.owner != this || buf.owner_fd != fd || buf.held() == 0) {
-    buf.clear();
-    buf.owner = this;
-    buf.owner_fd = fd;
-  } else if (buf.begin > 0) {
-    memmove(buf.data, buf.data + buf.begin, buf.held());
-    buf.end = buf.held();
-    buf.begin = 0;
-  }
+  buf.claim(this, fd);
 
   if (!fill(fd, buf, kPrefixSize)) {
     buf.clear();
