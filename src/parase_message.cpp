@@ -126,13 +126,19 @@ constexpr Keyword kKeywords[] = {
 constexpr int kKeywordCount = static_cast<int>(std::size(kKeywords));
 
 // The keywords grouped by their first character, each group in table order.
-// Only the group of the character at the cursor can match there, so trying
-// that group alone finds the same keyword as trying the whole table.
+// A keyword can match only where the text begins with its first two
+// characters, so trying the group of the character at the cursor, and only
+// when the pair there begins some keyword, finds the keyword that trying the
+// whole table in order would find.
 struct KeywordIndex {
   unsigned char first[256] = {};  // start of each character's group in rows
   unsigned char count[256] = {};  // size of that group
   unsigned char rows[kKeywordCount] = {};
   unsigned char sizes[kKeywordCount] = {};  // keyword lengths, by row
+  char seconds[kKeywordCount] = {};         // second characters, tested first
+  bool stops_scan[256] = {};                // begins a keyword, or is the NUL
+  // Bit b of pairs[c] is set when some keyword begins with c and then b.
+  uint64_t pairs[256][4] = {};
 
   constexpr KeywordIndex() {
     int next = 0;
@@ -144,10 +150,19 @@ struct KeywordIndex {
         }
       }
       count[c] = static_cast<unsigned char>(next - first[c]);
+      stops_scan[c] = c == 0 || count[c] > 0;
     }
     for (int row = 0; row < kKeywordCount; ++row) {
       while (kKeywords[row].text[sizes[row]] != '\0') ++sizes[row];
+      seconds[row] = kKeywords[row].text[1];
+      const unsigned char c = static_cast<unsigned char>(kKeywords[row].text[0]);
+      const unsigned char b = static_cast<unsigned char>(kKeywords[row].text[1]);
+      pairs[c][b / 64] |= uint64_t{1} << (b % 64);
     }
+  }
+
+  constexpr bool Pair_Starts_Keyword(unsigned char c, unsigned char b) const {
+    return (pairs[c][b / 64] >> (b % 64)) & 1;
   }
 };
 
@@ -176,8 +191,16 @@ const PlayModeName kPlayModeNames[] = {
 // The number characters: the ten digits, ':' (which follows '9'), '.' and
 // '-'. '+', 'e' and 'E' are not among them, so an exponent reads as a number
 // of its own.
+constexpr struct NumberChars {
+  bool table[256] = {};
+  constexpr NumberChars() {
+    for (int c = '0'; c <= ':'; ++c) table[c] = true;
+    table[static_cast<int>('.')] = table[static_cast<int>('-')] = true;
+  }
+} kNumberChars;
+
 bool IsNumberChar(char c) {
-  return (c >= '0' && c <= ':') || c == '.' || c == '-';
+  return kNumberChars.table[static_cast<unsigned char>(c)];
 }
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
@@ -303,6 +326,10 @@ void Parase::Par_Info() {
   const int tmp_lfrp = wm::lfrp_count;
   const int tmp_rfrp = wm::rfrp_count;
   while (msg_index < msg_length) {
+    // Characters that start no keyword only advance the cursor; the
+    // terminating NUL stops this loop.
+    while (!kIndex.stops_scan[static_cast<unsigned char>(server_msg[msg_index])]) ++msg_index;
+    if (msg_index >= msg_length) break;
     const int row = Find_Keyword();
     if (row >= 0) {
       Run_Keyword(row);
@@ -356,10 +383,13 @@ bool Parase::Match(const char* word, size_t size) {
 
 int Parase::Find_Keyword() {
   const unsigned char c = static_cast<unsigned char>(server_msg[msg_index]);
+  const unsigned char next = static_cast<unsigned char>(server_msg[msg_index + 1]);
+  if (!kIndex.Pair_Starts_Keyword(c, next)) return -1;
   const int end = kIndex.first[c] + kIndex.count[c];
   for (int i = kIndex.first[c]; i < end; ++i) {
     const int row = kIndex.rows[i];
     // "pm" inside a name (a team called "Hampmton") is not the play mode.
+    if (kIndex.seconds[row] != static_cast<char>(next)) continue;
     if (kKeywords[row].action.act == Act::kPlayMode &&
         (msg_index == 0 || server_msg[msg_index - 1] != '(')) {
       continue;
