@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "agent.h"
 #include "world_model.h"
@@ -14,6 +14,7 @@ using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
 using J = JointId;
 using Pose = std::array<double, 6>;
+using Speeds = std::vector<std::pair<J, double>>;
 
 const double b = 10;  // the kick's roll amplitude
 
@@ -21,12 +22,6 @@ void setLegs(const Pose& left, const Pose& right) {
   for (int k = 1; k <= 6; ++k) {
     wm::agent.set_cur_ang(limbJoint(Limb::LeftLeg, k), left[k - 1]);
     wm::agent.set_cur_ang(limbJoint(Limb::RightLeg, k), right[k - 1]);
-  }
-}
-
-void expectSpeeds(std::initializer_list<std::pair<J, double>> expected) {
-  for (const auto& [joint, value] : expected) {
-    EXPECT_NEAR(wm::agent.exec_ang(joint), value, 1e-12) << "joint " << static_cast<int>(joint);
   }
 }
 
@@ -59,37 +54,42 @@ TEST_F(Kick, EveryCallSetsRollAndRearmsTheGoalBeamEvenWhenIdle) {
   }
 }
 
+// Coupled knees see hip and ankle pitch; the other knees go straight to their
+// target; the kick phases command more than the whole remaining angle.
 TEST_F(Kick, PhasesDriveBothLegsWithTheirDivisorAndKnees) {
-  setLegs({0, 0, 5, -20, -2, 0}, {0, 0, 0, -20, 0, 0});
-  kick(KB_Move_Body_Left);  // coupled knee sees hip and ankle pitch
-  expectSpeeds(
-      {{J::lle2, -1}, {J::lle3, -0.5}, {J::lle5, 0.2}, {J::lle4, 0.3}, {J::lle6, 1}, {J::rle4, 0}});
-  kick(KB_Move_Body_Right);  // knees straight to 0
-  expectSpeeds({{J::lle2, 1}, {J::lle4, 2}, {J::rle4, 2}, {J::rle6, -1}});
-
-  setLegs({0, 0, 0, -20, 0, 0}, {0, 0, 3, -20, 0, 0});
-  kick(KB_Raise_Left_Leg);
-  expectSpeeds({{J::lle3, 25.0 / 15},
-                {J::lle4, -40.0 / 15},
-                {J::lle5, 35.0 / 15},
-                {J::rle3, -0.2},
-                {J::rle4, 0.2}});
-  setLegs({3, 0, 3, -20, 0, 0}, {0, 0, 0, -20, 0, 0});
-  kick(KB_Raise_Right_Leg);
-  expectSpeeds({{J::lle1, -0.2}, {J::lle4, 0.2}, {J::rle3, 25.0 / 15}, {J::rle4, -40.0 / 15}});
-
-  setLegs({0, b, 0, -60, 35, -b}, {0, b, 0, -20, 6, -b});
-  kick(KB_Kick_Left_Leg);  // more than the whole remaining angle per cycle
-  expectSpeeds({{J::lle3, 50}, {J::lle5, -75}, {J::lle4, 100}, {J::rle4, 10}});
-  setLegs({0, -b, 0, -20, 6, b}, {0, -b, 0, -60, 35, b});
-  kick(KB_Kick_Right_Leg);
-  expectSpeeds(
-      {{J::lle4, 20 / 0.6}, {J::lle5, -10}, {J::rle3, 50}, {J::rle5, -75}, {J::rle4, 100}});
+  // clang-format off
+  const struct {
+    KickT phase;
+    Pose left, right;
+    Speeds speeds;
+  } cases[] = {
+      {KB_Move_Body_Left, {0, 0, 5, -20, -2, 0}, {0, 0, 0, -20, 0, 0},
+       {{J::lle2, -1}, {J::lle3, -0.5}, {J::lle5, 0.2}, {J::lle4, 0.3}, {J::lle6, 1}, {J::rle4, 0}}},
+      {KB_Move_Body_Right, {0, 0, 5, -20, -2, 0}, {0, 0, 0, -20, 0, 0},
+       {{J::lle2, 1}, {J::lle4, 2}, {J::rle4, 2}, {J::rle6, -1}}},
+      {KB_Raise_Left_Leg, {0, 0, 0, -20, 0, 0}, {0, 0, 3, -20, 0, 0},
+       {{J::lle3, 25.0 / 15}, {J::lle4, -40.0 / 15}, {J::lle5, 35.0 / 15}, {J::rle4, 0.2}}},
+      {KB_Raise_Right_Leg, {3, 0, 3, -20, 0, 0}, {0, 0, 0, -20, 0, 0},
+       {{J::lle1, -0.2}, {J::lle4, 0.2}, {J::rle3, 25.0 / 15}, {J::rle4, -40.0 / 15}}},
+      {KB_Kick_Left_Leg, {0, b, 0, -60, 35, -b}, {0, b, 0, -20, 6, -b},
+       {{J::lle3, 50}, {J::lle5, -75}, {J::lle4, 100}, {J::rle4, 10}}},
+      {KB_Kick_Right_Leg, {0, -b, 0, -20, 6, b}, {0, -b, 0, -60, 35, b},
+       {{J::lle4, 20 / 0.6}, {J::lle5, -10}, {J::rle3, 50}, {J::rle5, -75}, {J::rle4, 100}}},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    setLegs(c.left, c.right);
+    kick(c.phase);
+    for (const auto& [joint, value] : c.speeds) {
+      EXPECT_NEAR(wm::agent.exec_ang(joint), value, 1e-12) << c.phase << " " << int(joint);
+    }
+  }
 }
 
-// Each case: a pose that ends the phase, then one joint moved to exactly its
-// tolerance (or beyond) that holds it.
+// Each case: a pose that ends the phase, and one joint that holds it when
+// moved to exactly its tolerance (or beyond).
 TEST_F(Kick, TransitionsAtTheirStrictTolerancesAndTheirLines) {
+  // clang-format off
   const struct {
     KickT phase;
     Pose left, right;
@@ -98,42 +98,18 @@ TEST_F(Kick, TransitionsAtTheirStrictTolerancesAndTheirLines) {
     J holder;
     double hold_at;
   } cases[] = {
-      {KB_Move_Body_Left,
-       {0, -b, 0, 9, 0, b},
-       {0, -b, 0, 9, 0, b},
-       KB_Raise_Right_Leg,
-       "",
-       J::rle1,
-       0.8},
-      {KB_Raise_Right_Leg,
-       {1.9, -b, 0, 9, 0, b},
-       {0, -b, 25, 0, 35, b},
-       KB_Kick_Right_Leg,
-       "",
-       J::lle1,
-       2},
-      {KB_Raise_Left_Leg,
-       {0, b, 25, 0, 35, -b},
-       {0, b, 0, 9, 0, -b},
-       KB_Kick_Left_Leg,
-       "raise left over\n",
-       J::rle1,
-       1.8},
-      {KB_Kick_Left_Leg,
-       {0, b, 30, -50, 0, -b},
-       {30, 30, 30, 30, 30, 30},
-       KB_Bend_Down,
-       "kick left leg\n",
-       J::lle5,
-       6},
-      {KB_Kick_Right_Leg,
-       {30, 30, 30, 30, 30, 30},
-       {0, -b, 30, -50, 0, b},
-       KB_Bend_Down,
-       "kick right leg\n",
-       J::rle5,
-       5.8},
+      {KB_Move_Body_Left, {0, -b, 0, 9, 0, b}, {0, -b, 0, 9, 0, b}, KB_Raise_Right_Leg, "",
+       J::rle1, 0.8},
+      {KB_Raise_Right_Leg, {1.9, -b, 0, 9, 0, b}, {0, -b, 25, 0, 35, b}, KB_Kick_Right_Leg, "",
+       J::lle1, 2},
+      {KB_Raise_Left_Leg, {0, b, 25, 0, 35, -b}, {0, b, 0, 9, 0, -b}, KB_Kick_Left_Leg,
+       "raise left over\n", J::rle1, 1.8},
+      {KB_Kick_Left_Leg, {0, b, 30, -50, 0, -b}, {30, 30, 30, 30, 30, 30}, KB_Bend_Down,
+       "kick left leg\n", J::lle5, 6},
+      {KB_Kick_Right_Leg, {30, 30, 30, 30, 30, 30}, {0, -b, 30, -50, 0, b}, KB_Bend_Down,
+       "kick right leg\n", J::rle5, 5.8},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SetUp();
     setLegs(c.left, c.right);
