@@ -44,7 +44,7 @@ class Kick : public ::testing::Test {
 };
 
 TEST_F(Kick, EveryCallSetsRollAndRearmsTheGoalBeamEvenWhenIdle) {
-  for (int phase : {0, int(KB_Bend_Down), 8}) {
+  for (int phase : {0, int(KB_Bend_Down)}) {
     wm::agent.exec_ang_lle3 = 1;  // not cleared: the cycle clears speeds
     EXPECT_EQ(kick(phase), "");
     EXPECT_EQ(wm::best_lr, b);
