@@ -40,9 +40,10 @@ void ExpectPolar(const Polar& p, double distance, double horizontal, double vert
 }
 
 TEST_F(ParserTest, GetDoubleTakesEachRunOfNumberCharactersInTurn) {
-  Load("(a -12.5:7) 1.5e-03 (t 12:34)");
-  for (double expected : {-12.5, 1.5, -3.0, 12.0}) EXPECT_EQ(parser.Get_Double(), expected);
-  EXPECT_EQ(parser.Get_Double(), 0);  // no number left
+  Load("(a -12.5:7) 1.5e-03 (t 12:34) 123456789012345678901234.5 8");
+  for (double expected : {-12.5, 1.5, -3.0, 12.0, 1234567890123456789.0, 8.0, 0.0}) {
+    EXPECT_EQ(parser.Get_Double(), expected);
+  }
   EXPECT_TRUE(parser.no_dig());
 }
 
@@ -51,27 +52,20 @@ TEST_F(ParserTest, GetDoubleNeverReadsPastTheEndOfTheText) {
   Load("ab");  // the old text still lies in the buffer behind the terminator
   EXPECT_EQ(parser.Get_Double(), 0);
   EXPECT_EQ(parser.Get_Double(), 0);
-  EXPECT_FALSE(
-      parser.Is_Same(std::string("\0"
-                                 "1.25",
-                                 5)));
-}
-
-TEST_F(ParserTest, OverlongNumberIsConsumedWholeAndItsFirst19CharactersConverted) {
-  Load("123456789012345678901234.5 8");
-  EXPECT_EQ(parser.Get_Double(), 1234567890123456789.0);
-  EXPECT_EQ(parser.Get_Double(), 8);
+  EXPECT_FALSE(parser.Is_Same(std::string(1, '\0') + "1.25"));
 }
 
 TEST(ParaseNumbers, ConversionIsBitForBitThatOfStrtod) {
   std::mt19937 random(7);
   const std::string alphabet = "0123456789012345678901234567890123456789.-:";
   for (int batch = 0; batch < 40; ++batch) {
-    std::vector<std::string> numbers(500);
+    // Long mantissas that a plain quotient would round twice, and texts with no digit.
+    std::vector<std::string> numbers = {"618.227913935318852", "134.097611071195715", "-0", "-."};
+    numbers.resize(500);
     std::string message;
     for (std::string& number : numbers) {
-      number.resize(1 + random() % 19);
-      for (char& c : number) c = alphabet[random() % alphabet.size()];
+      if (number.empty()) number.resize(1 + random() % 19);
+      for (char& c : number) c = c ? c : alphabet[random() % alphabet.size()];
       message += number + " ";
     }
     Parase parser;
@@ -82,16 +76,6 @@ TEST(ParaseNumbers, ConversionIsBitForBitThatOfStrtod) {
       ASSERT_EQ(std::memcmp(&parsed, &expected, sizeof parsed), 0) << number;
     }
   }
-}
-
-TEST_F(ParserTest, IsSameConsumesOnlyAWholeMatch) {
-  Load("(GYR (n torso)");
-  EXPECT_TRUE(parser.Is_Same("("));
-  EXPECT_FALSE(parser.Is_Same("GYX"));
-  EXPECT_TRUE(parser.Is_Same(""));
-  EXPECT_TRUE(parser.Is_Same("GYR"));
-  EXPECT_TRUE(parser.Is_Same(" (n torso)"));
-  EXPECT_FALSE(parser.Is_Same(")"));
 }
 
 TEST_F(ParserTest, CopyIsBoundedByTheBufferAndTerminated) {
@@ -147,9 +131,7 @@ TEST_F(ParserTest, ExtraSkipsFollowTheServersLayout) {
   EXPECT_EQ(wm::Sim_Time, 12.34f);
   EXPECT_EQ(wm::Gam_Time, 0.0f);
   EXPECT_EQ(wm::pm, PM_BEFORE_KICK_OFF);
-  Parse(
-      "(HJ (n hj1) (ax -1.00))(HJ (n hj2) (ax 2.00))(GYR (n torso) (rt 1 2 3))(HJ (n raj1) (ax "
-      "4.00))");
+  Parse("(HJ (n hj1) (ax -1.00))(HJ (n hj2) (ax 2.00))(GYR (n torso) (rt 1 2 3))(HJ (n raj1) 4)");
   EXPECT_EQ(wm::agent.get_cur_ang_head1(), -1);
   EXPECT_EQ(wm::agent.get_cur_ang_head2(), 2);
   EXPECT_EQ(wm::gyr.z, 3);
@@ -201,9 +183,6 @@ TEST_F(ParserTest, PlayModeNamesWithBothSides) {
                         {"Goal_Right", PM_GOAL_RIGHT, PM_GOAL_RIGHT},
                         {"PlayOnward", PM_PLAY_ON, PM_PLAY_ON},
                         {"KickIn_Left", PM_ILLEGAL, PM_ILLEGAL},
-                        {"corner_kick_right", PM_ILLEGAL, PM_ILLEGAL},
-                        {"goal_kick_left", PM_ILLEGAL, PM_ILLEGAL},
-                        {"offside_right", PM_ILLEGAL, PM_ILLEGAL},
                         {"quit", PM_ILLEGAL, PM_ILLEGAL},
                         {"playon", PM_ILLEGAL, PM_ILLEGAL},
                         {" PlayOn", PM_ILLEGAL, PM_ILLEGAL}};
