@@ -318,6 +318,7 @@ void Parase::Get_Info(char* str) {
   msg_length = static_cast<int>(strnlen(str, kMaxMessageLength));
   std::memcpy(server_msg, str, msg_length);
   server_msg[msg_length] = '\0';
+  // A cursor left behind by a longer message must not read the old text.
   msg_index = std::min(msg_index, msg_length);
 }
 
