@@ -99,7 +99,7 @@ class VecPosition {
   VecPosition rotate(AngDeg angle);
   VecPosition globalToRelative(VecPosition orig, AngDeg ang);
   VecPosition relativeToGlobal(VecPosition orig, AngDeg ang);
-  VecPosition getVecPositionOnLineFraction(VecPosition& p, double dFrac) const;
+  VecPosition getVecPositionOnLineFraction(const VecPosition& p, double dFrac) const;
 
   static VecPosition getVecPositionFromPolar(double dMag, AngDeg theta, AngDeg phi);
   static AngDeg normalizeAngle(AngDeg angle);
