@@ -1,0 +1,30 @@
+// The perception message of one robot, in the server's layout: time, game
+// state, gyro, joint angles, foot forces and vision.
+#ifndef FIELDSIM_PERCEPTION_H
+#define FIELDSIM_PERCEPTION_H
+
+#include <cstddef>
+#include <string>
+
+#include "world.h"
+
+namespace fieldsim {
+
+// Agents may refuse a longer message, so the other players that would not
+// fit (the farthest ones) are left out of the vision.
+constexpr std::size_t kMaxPerceptionBytes = 2047;
+
+struct Polar {
+  double distance;    // metres, from the camera
+  double horizontal;  // degrees, anticlockwise from the heading
+  double vertical;    // degrees, up from the horizontal
+};
+
+// Where a point of the field (height z) is seen from the robot's camera.
+Polar seenFrom(const Robot& robot, Vec2 point, double z);
+
+std::string perception(const World& world, const Robot& robot);
+
+}  // namespace fieldsim
+
+#endif

@@ -1,0 +1,345 @@
+#include "server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <iostream>
+
+#include "perception.h"
+#include "report.h"
+
+namespace fieldsim {
+namespace {
+
+volatile std::sig_atomic_t stop_requested = 0;
+
+constexpr const char* kScene = "rsg/agent/nao/nao.rsg";
+constexpr int kMaxNumber = 11;
+constexpr auto kRealtimeCycle = std::chrono::milliseconds(20);
+constexpr int kProgressEvery = 50;  // cycles: one simulated second
+
+bool setNonBlocking(int fd) {
+  const int flags = fcntl(fd, F_GETFL, 0);
+  return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+int millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - std::chrono::steady_clock::now());
+  return static_cast<int>(std::max<long long>(0, left.count() + 1));
+}
+
+}  // namespace
+
+void requestStop() {
+  stop_requested = 1;
+}
+
+Server::Server(Options options) : options_(std::move(options)), world_(options_.ball) {}
+
+Server::~Server() {
+  for (auto& connection : connections_) close(*connection);
+  if (listener_ >= 0) ::close(listener_);
+}
+
+int Server::run() {
+  if (!listenOn(options_.port)) return 1;
+  if (!options_.trace_file.empty()) {
+    trace_.open(options_.trace_file);
+    if (!trace_) {
+      std::cerr << "fieldsim: cannot write " << options_.trace_file << "\n";
+      return 1;
+    }
+  }
+  if (!waitForAgents()) return 1;
+  const auto start = Clock::now();
+  while (!stop_requested) {
+    playCycle();
+    if (options_.cycles > 0 && world_.cycle() >= options_.cycles) break;
+    if (playingCount() == 0) {
+      std::cout << "fieldsim: every agent has left\n";
+      break;
+    }
+  }
+  finish(start);
+  return 0;
+}
+
+bool Server::listenOn(int port) {
+  listener_ = socket(AF_INET, SOCK_STREAM, 0);
+  if (listener_ < 0) {
+    std::perror("fieldsim: socket");
+    return false;
+  }
+  const int yes = 1;
+  setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  socklen_t size = sizeof address;
+  if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(listener_, 32) != 0 || !setNonBlocking(listener_) ||
+      getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    std::perror("fieldsim: listen");
+    return false;
+  }
+  std::cout << "fieldsim: listening on 127.0.0.1:" << ntohs(address.sin_port) << "\n";
+  std::cout.flush();
+  return true;
+}
+
+bool Server::waitForAgents() {
+  const auto give_up =
+      Clock::now() +
+      std::chrono::milliseconds(static_cast<long long>(options_.join_timeout_seconds * 1000));
+  while (!stop_requested && playingCount() < options_.agents && Clock::now() < give_up) {
+    pump(std::min(give_up, Clock::now() + std::chrono::milliseconds(100)), false);
+  }
+  if (playingCount() == 0) {
+    std::cerr << "fieldsim: no agent registered, no game\n";
+    return false;
+  }
+  std::cout << "fieldsim: kick-off with " << playingCount() << " agents\n";
+  return true;
+}
+
+void Server::playCycle() {
+  const auto cycle_start = Clock::now();
+  applyKnocks();
+  sendPerceptions();
+  if (options_.realtime) {
+    pump(cycle_start + kRealtimeCycle, false);
+  } else {
+    pump(cycle_start + std::chrono::milliseconds(options_.reply_timeout_ms), true);
+  }
+  for (auto& connection : connections_) {
+    if (connection->awaiting_reply) ++connection->robot->stats.late_replies;
+  }
+  world_.step();
+  if (trace_.is_open()) trace_ << traceLine(world_) << "\n";
+  if (world_.cycle() % kProgressEvery == 0) std::cout << progressLine(world_) << "\n";
+}
+
+void Server::applyKnocks() {
+  for (const Knock& knock : options_.knocks) {
+    if (knock.cycle != world_.cycle()) continue;
+    Robot* robot = world_.findRobot(TeamSide::kLeft, knock.number);
+    if (robot != nullptr && robot->present) world_.knock(*robot);
+  }
+}
+
+void Server::sendPerceptions() {
+  for (auto& connection : connections_) {
+    if (connection->state != Connection::State::kPlaying || connection->awaiting_reply) continue;
+    send(*connection, perception(world_, *connection->robot));
+    connection->awaiting_reply = true;
+    ++connection->robot->stats.messages_out;
+  }
+}
+
+void Server::pump(Clock::time_point deadline, bool until_answered) {
+  while (!stop_requested && !(until_answered && !anyAwaiting())) {
+    const int wait = millisecondsUntil(deadline);
+    if (Clock::now() >= deadline) return;
+    std::vector<pollfd> fds{{listener_, POLLIN, 0}};
+    for (const auto& connection : connections_) {
+      const short events = POLLIN | (connection->outbox.empty() ? 0 : POLLOUT);
+      fds.push_back({connection->fd, events, 0});
+    }
+    if (poll(fds.data(), fds.size(), wait) <= 0) continue;
+    if (fds[0].revents & POLLIN) acceptAll();
+    for (std::size_t i = 1; i < fds.size(); ++i) {
+      Connection& connection = *connections_[i - 1];
+      if (fds[i].revents & POLLOUT) flush(connection);
+      if (connection.fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP | POLLERR))) {
+        receive(connection);
+      }
+    }
+    removeClosed();
+  }
+}
+
+bool Server::anyAwaiting() const {
+  return std::any_of(connections_.begin(), connections_.end(),
+                     [](const auto& connection) { return connection->awaiting_reply; });
+}
+
+int Server::playingCount() const {
+  return static_cast<int>(std::count_if(
+      connections_.begin(), connections_.end(),
+      [](const auto& connection) { return connection->state == Connection::State::kPlaying; }));
+}
+
+void Server::acceptAll() {
+  for (;;) {
+    const int fd = accept(listener_, nullptr, nullptr);
+    if (fd < 0) return;
+    if (!setNonBlocking(fd)) {
+      ::close(fd);
+      continue;
+    }
+    auto connection = std::make_unique<Connection>();
+    connection->id = next_id_++;
+    connection->fd = fd;
+    connections_.push_back(std::move(connection));
+  }
+}
+
+void Server::receive(Connection& connection) {
+  char data[64 * 1024];
+  bool ended = false;
+  for (;;) {
+    const ssize_t got = recv(connection.fd, data, sizeof data, 0);
+    if (got > 0) {
+      connection.reader.append(data, static_cast<std::size_t>(got));
+    } else if (got < 0 && errno == EINTR) {
+      continue;
+    } else {
+      ended = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+      break;
+    }
+  }
+  while (auto text = connection.reader.next()) {
+    handle(connection, *text);
+    if (connection.fd < 0) return;
+  }
+  if (connection.reader.failed()) {
+    return drop(connection, "a frame longer than " + std::to_string(kMaxFrameBytes) + " bytes");
+  }
+  if (!ended) return;
+  if (connection.robot != nullptr) std::cout << "fieldsim: " << who(connection) << " left\n";
+  leave(connection);
+}
+
+void Server::handle(Connection& connection, const std::string& text) {
+  const ParsedMessage message = parseAgentMessage(text);
+  if (!message.error.empty()) return drop(connection, message.error);
+  switch (connection.state) {
+    case Connection::State::kScene:
+      return handleScene(connection, message);
+    case Connection::State::kInit:
+      return handleInit(connection, message);
+    case Connection::State::kPlaying:
+      return handlePlaying(connection, message);
+  }
+}
+
+void Server::handleScene(Connection& connection, const ParsedMessage& message) {
+  if (message.commands.size() != 1 || message.commands[0].kind != AgentCommand::Kind::kScene ||
+      message.commands[0].text != kScene) {
+    return drop(connection, std::string("expected (scene ") + kScene + ") first");
+  }
+  connection.state = Connection::State::kInit;
+}
+
+void Server::handleInit(Connection& connection, const ParsedMessage& message) {
+  if (message.commands.size() != 1 || message.commands[0].kind != AgentCommand::Kind::kInit) {
+    return drop(connection, "expected (init (unum N)(teamname T)) after the scene");
+  }
+  const AgentCommand& init = message.commands[0];
+  if (init.number < 1 || init.number > kMaxNumber) {
+    return drop(connection, "shirt number " + std::to_string(init.number) + " is not 1 to 11");
+  }
+  const auto side = world_.sideOf(init.text);
+  if (!side) return drop(connection, "two teams play already, not " + init.text);
+  Robot* robot = world_.findRobot(*side, init.number);
+  if (robot != nullptr && robot->present) {
+    return drop(connection, init.text + " " + std::to_string(init.number) + " plays already");
+  }
+  if (robot == nullptr) robot = &world_.addRobot(*side, init.number, init.text);
+  robot->present = true;
+  ++robot->stats.messages_in;  // the init; the scene came before the robot
+  connection.robot = robot;
+  connection.state = Connection::State::kPlaying;
+  std::cout << "fieldsim: " << who(connection) << " joined\n";
+}
+
+void Server::handlePlaying(Connection& connection, const ParsedMessage& message) {
+  Robot& robot = *connection.robot;
+  ++robot.stats.messages_in;
+  connection.awaiting_reply = false;
+  for (const AgentCommand& command : message.commands) {
+    switch (command.kind) {
+      case AgentCommand::Kind::kJointSpeed:
+        robot.speeds[command.number] = command.values[0];
+        break;
+      case AgentCommand::Kind::kBeam:
+        if (world_.beamAllowed()) {
+          world_.beam(robot, command.values[0], command.values[1], command.values[2]);
+        }
+        break;
+      case AgentCommand::Kind::kScene:
+      case AgentCommand::Kind::kInit:
+        return drop(connection, "a second scene or init");
+    }
+  }
+}
+
+void Server::send(Connection& connection, const std::string& text) {
+  connection.outbox += encodeFrame(text);
+  flush(connection);
+}
+
+void Server::flush(Connection& connection) {
+  while (!connection.outbox.empty()) {
+    const ssize_t sent =
+        ::send(connection.fd, connection.outbox.data(), connection.outbox.size(), MSG_NOSIGNAL);
+    if (sent < 0) {
+      if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
+      return leave(connection);
+    }
+    connection.outbox.erase(0, static_cast<std::size_t>(sent));
+  }
+}
+
+void Server::drop(Connection& connection, const std::string& reason) {
+  std::cerr << "fieldsim: " << who(connection) << " disconnected: " << reason << "\n";
+  leave(connection);
+}
+
+void Server::leave(Connection& connection) {
+  close(connection);
+  if (connection.robot != nullptr) connection.robot->present = false;
+}
+
+void Server::close(Connection& connection) {
+  if (connection.fd >= 0) ::close(connection.fd);
+  connection.fd = -1;
+  connection.awaiting_reply = false;
+}
+
+void Server::removeClosed() {
+  connections_.erase(std::remove_if(connections_.begin(), connections_.end(),
+                                    [](const auto& connection) { return connection->fd < 0; }),
+                     connections_.end());
+}
+
+std::string Server::who(const Connection& connection) const {
+  if (connection.robot == nullptr) return "connection " + std::to_string(connection.id);
+  return "agent " + connection.robot->label() + " (" + connection.robot->team + " " +
+         std::to_string(connection.robot->number) + ")";
+}
+
+void Server::finish(Clock::time_point start) {
+  for (auto& connection : connections_) close(*connection);
+  removeClosed();
+  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+  std::cout << summary(world_, wall);
+  if (!options_.trace_file.empty()) std::cout << "trace: " << options_.trace_file << "\n";
+  if (!options_.svg_file.empty()) {
+    std::ofstream svg(options_.svg_file);
+    svg << svgPicture(world_);
+    std::cout << (svg ? "picture: " : "cannot write the picture ") << options_.svg_file << "\n";
+  }
+}
+
+}  // namespace fieldsim

@@ -1,0 +1,82 @@
+// The network side: listens for agents, registers them, and runs the game
+// loop that sends perceptions and applies the replies.
+#ifndef FIELDSIM_SERVER_H
+#define FIELDSIM_SERVER_H
+
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "frame.h"
+#include "options.h"
+#include "world.h"
+
+namespace fieldsim {
+
+class Server {
+ public:
+  explicit Server(Options options);
+  ~Server();
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  // Runs a whole game; returns the process exit status.
+  int run();
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  struct Connection {
+    int id = 0;
+    int fd = -1;
+    FrameReader reader;
+    std::string outbox;
+    enum class State { kScene, kInit, kPlaying } state = State::kScene;
+    Robot* robot = nullptr;
+    bool awaiting_reply = false;
+  };
+
+  bool listenOn(int port);
+  bool waitForAgents();
+  void playCycle();
+  void applyKnocks();
+  void sendPerceptions();
+  // Handles the network until the deadline, or in sync mode until every
+  // agent that was sent a perception has answered.
+  void pump(Clock::time_point deadline, bool until_answered);
+  bool anyAwaiting() const;
+  int playingCount() const;
+  void acceptAll();
+  void receive(Connection& connection);
+  void handle(Connection& connection, const std::string& text);
+  void handleScene(Connection& connection, const ParsedMessage& message);
+  void handleInit(Connection& connection, const ParsedMessage& message);
+  void handlePlaying(Connection& connection, const ParsedMessage& message);
+  void send(Connection& connection, const std::string& text);
+  void flush(Connection& connection);
+  // Ends the connection with a line on standard error; the robot leaves.
+  void drop(Connection& connection, const std::string& reason);
+  // Ends the connection; the robot leaves the field.
+  void leave(Connection& connection);
+  void close(Connection& connection);
+  void removeClosed();
+  std::string who(const Connection& connection) const;
+  void finish(Clock::time_point start);
+
+  Options options_;
+  World world_;
+  int listener_ = -1;
+  int next_id_ = 1;
+  std::vector<std::unique_ptr<Connection>> connections_;
+  std::ofstream trace_;
+};
+
+// Set by SIGINT and SIGTERM: the game ends at the next cycle.
+void requestStop();
+
+}  // namespace fieldsim
+
+#endif

@@ -1,0 +1,113 @@
+#include "body.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace fieldsim {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Sets a leg's hip roll, hip pitch and knee.
+void pose(Body& body, LegSide leg, double roll, double pitch, double knee) {
+  const int hip = leg == LegSide::kLeft ? kLle1 : kRle1;
+  body.setAngle(hip + 1, roll);
+  body.setAngle(hip + 2, pitch);
+  body.setAngle(hip + 3, knee);
+}
+
+TEST(Joints, EffectorAndPerceptorNames) {
+  EXPECT_EQ(jointByEffector("lae1"), kLae1);
+  EXPECT_EQ(jointByEffector("he2"), kHead2);
+  EXPECT_EQ(jointByEffector("rle6"), kRle6);
+  EXPECT_EQ(jointByEffector("lle7"), -1);
+  EXPECT_EQ(jointByEffector("llj1"), -1);  // a perceptor, not an effector
+  EXPECT_STREQ(jointInfo(kHead1).perceptor, "hj1");
+  EXPECT_STREQ(jointInfo(kRae4).perceptor, "raj4");
+  EXPECT_STREQ(jointInfo(kLle6).perceptor, "llj6");
+}
+
+TEST(Joints, SpeedIsRadiansPerSecondForOneCycle) {
+  Body body;
+  body.move(kLae1, 1.0);
+  EXPECT_NEAR(body.angle(kLae1), 0.02 * 180 / kPi, 1e-9);
+  body.move(kLae1, -1.0);
+  EXPECT_NEAR(body.angle(kLae1), 0, 1e-9);
+}
+
+TEST(Joints, TurnAtMostAFixedAngleEachCycle) {
+  Body body;
+  body.move(kRle3, 1000);
+  EXPECT_DOUBLE_EQ(body.angle(kRle3), kMaxDegreesPerCycle);
+  body.move(kLae3, -1e9);
+  EXPECT_DOUBLE_EQ(body.angle(kLae3), -kMaxDegreesPerCycle);
+}
+
+TEST(Joints, StopAtTheirLimits) {
+  struct Case {
+    int joint;
+    double low, high;
+  };
+  const Case cases[] = {{kLae2, -1, 95},     {kRae2, -95, 1},  {kLae4, -90, 1},  {kRae4, -1, 90},
+                        {kLle1, -90, 1},     {kLle2, -25, 45}, {kRle2, -45, 25}, {kRle3, -25, 100},
+                        {kLle4, -130, 1},    {kRle5, -45, 75}, {kLle6, -45, 25}, {kRle6, -25, 45},
+                        {kHead1, -120, 120}, {kHead2, -45, 45}};
+  for (const Case& c : cases) {
+    Body body;
+    for (int i = 0; i < 60; ++i) body.move(c.joint, 50);
+    EXPECT_DOUBLE_EQ(body.angle(c.joint), c.high) << jointInfo(c.joint).effector;
+    for (int i = 0; i < 60; ++i) body.move(c.joint, -50);
+    EXPECT_DOUBLE_EQ(body.angle(c.joint), c.low) << jointInfo(c.joint).effector;
+  }
+}
+
+TEST(LegGeometry, StraightLegIsThighPlusShank) {
+  Body body;
+  EXPECT_NEAR(legHeight(body, LegSide::kLeft), 0.25, 1e-12);
+  EXPECT_NEAR(legReach(body, LegSide::kRight), 0, 1e-12);
+  pose(body, LegSide::kRight, -30, 0, 0);
+  EXPECT_NEAR(outwardRoll(body, LegSide::kRight), 30, 1e-12);
+  EXPECT_NEAR(legHeight(body, LegSide::kRight), 0.25 * std::cos(kPi / 6), 1e-12);
+}
+
+TEST(ContactRule, BothFeetDownInTheCrouchAndTheSquat) {
+  Body body;
+  pose(body, LegSide::kLeft, 0, 10, -20);
+  pose(body, LegSide::kRight, 0, 10, -20);
+  EXPECT_TRUE(footContacts(body).left && footContacts(body).right);
+  pose(body, LegSide::kLeft, 45, 100, -130);
+  pose(body, LegSide::kRight, -45, 100, -130);
+  EXPECT_TRUE(footContacts(body).left && footContacts(body).right);
+}
+
+TEST(ContactRule, TheRaisedLegOfAStepIsLifted) {
+  Body body;
+  pose(body, LegSide::kLeft, 6.5, 40, -70);
+  pose(body, LegSide::kRight, -6.5, 10, -20);
+  EXPECT_FALSE(footContacts(body).left);
+  EXPECT_TRUE(footContacts(body).right);
+}
+
+TEST(ContactRule, TurningPosesCountAsStanding) {
+  Body body;
+  pose(body, LegSide::kRight, -6.5, 10, -20);
+  pose(body, LegSide::kLeft, 6.5, 0, -30);  // ball to the left
+  EXPECT_TRUE(footContacts(body).left && footContacts(body).right);
+  pose(body, LegSide::kLeft, 6.5, 15, -10);  // ball to the right
+  EXPECT_TRUE(footContacts(body).left && footContacts(body).right);
+}
+
+TEST(ContactRule, ASideStepAndAKickSwingLiftTheFoot) {
+  Body body;
+  pose(body, LegSide::kLeft, -15, 10, -20);
+  pose(body, LegSide::kRight, -30, 20, 0);
+  EXPECT_FALSE(footContacts(body).right);
+  EXPECT_TRUE(footContacts(body).left);
+  pose(body, LegSide::kLeft, -10, 0, 0);
+  pose(body, LegSide::kRight, -10, 25, -60);
+  EXPECT_FALSE(footContacts(body).right);
+}
+
+}  // namespace
+}  // namespace fieldsim

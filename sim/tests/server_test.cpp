@@ -1,0 +1,236 @@
+// Runs the fieldsim program and plays its agents with plain sockets.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "frame.h"
+
+extern char** environ;
+
+namespace fieldsim {
+namespace {
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int countOf(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// fieldsim on a free port, its output going to files.
+class Fieldsim {
+ public:
+  explicit Fieldsim(std::vector<std::string> args) {
+    char dir_template[] = "/tmp/fieldsim_test_XXXXXX";
+    dir_ = mkdtemp(dir_template);
+    args.insert(args.begin(), {FIELDSIM_BINARY, "--port", "0"});
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, (dir_ + "/out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, (dir_ + "/err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    for (int i = 0; i < 500 && port_ == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      const std::string out = readFile(dir_ + "/out");
+      const auto at = out.find("127.0.0.1:");
+      if (at != std::string::npos && out.find('\n', at) != std::string::npos) {
+        port_ = std::atoi(out.c_str() + at + 10);
+      }
+    }
+  }
+  ~Fieldsim() {
+    if (pid_ > 0 && !exited_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    std::system(("rm -rf " + dir_).c_str());
+  }
+  int port() const { return port_; }
+  int wait() {
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    exited_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string out() const { return readFile(dir_ + "/out"); }
+  std::string err() const { return readFile(dir_ + "/err"); }
+
+ private:
+  std::string dir_;
+  pid_t pid_ = 0;
+  int port_ = 0;
+  bool exited_ = false;
+};
+
+// One agent's connection, with blocking reads that give up after 10 s.
+class Client {
+ public:
+  explicit Client(int port) {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    timeval timeout{10, 0};
+    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~Client() { close(fd_); }
+  bool connected() const { return connected_; }
+  void sendRaw(const std::string& bytes) { ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+  void send(const std::string& text) { sendRaw(encodeFrame(text)); }
+  void join(int number, const std::string& team = "TESTERS") {
+    send("(scene rsg/agent/nao/nao.rsg)");
+    send("(init (unum " + std::to_string(number) + ")(teamname " + team + "))");
+  }
+  // The next message, or nullopt once the server has closed the connection.
+  std::optional<std::string> receive() {
+    while (true) {
+      if (auto text = reader_.next()) return text;
+      char data[4096];
+      const ssize_t got = recv(fd_, data, sizeof data, 0);
+      if (got <= 0) return std::nullopt;
+      reader_.append(data, static_cast<std::size_t>(got));
+    }
+  }
+  // Answers every perception with `reply` until the game ends.
+  int playToTheEnd(const std::string& reply) {
+    int count = 0;
+    while (receive()) {
+      ++count;
+      send(reply);
+    }
+    return count;
+  }
+
+ private:
+  int fd_ = -1;
+  bool connected_ = false;
+  FrameReader reader_;
+};
+
+TEST(Server, AnAgentPlaysUntilTheGameEndsAndItsBeamCounts) {
+  Fieldsim sim({"--agents", "1", "--cycles", "30"});
+  ASSERT_NE(sim.port(), 0);
+  Client agent(sim.port());
+  ASSERT_TRUE(agent.connected());
+  agent.join(2);
+  const auto first = agent.receive();
+  ASSERT_TRUE(first);
+  EXPECT_NE(first->find("(pm BeforeKickOff)"), std::string::npos);
+  agent.send("(beam -1 0 0)");
+  const auto second = agent.receive();
+  ASSERT_TRUE(second);
+  // Seen from one metre: the ball is 0.25 m below the camera, straight ahead.
+  EXPECT_NE(second->find("(B (pol 1.03 0.00 -14.04))"), std::string::npos) << *second;
+  agent.send("(lae1 1)");
+  EXPECT_EQ(agent.playToTheEnd("(lae1 0)(rae1 -0)"), 28);
+  EXPECT_EQ(sim.wait(), 0);
+  const std::string out = sim.out();
+  EXPECT_NE(out.find("game over after 30 cycles"), std::string::npos) << out;
+  EXPECT_NE(out.find("agent L2 (TESTERS 2): beams 1,"), std::string::npos) << out;
+  EXPECT_NE(out.find("late replies 0, messages in 31 out 30"), std::string::npos) << out;
+  EXPECT_EQ(sim.err(), "");
+}
+
+TEST(Server, BadInputDisconnectsThatAgentAndTheGameGoesOn) {
+  Fieldsim sim({"--agents", "3", "--cycles", "40"});
+  ASSERT_NE(sim.port(), 0);
+  Client good(sim.port());
+  Client malformed(sim.port());
+  Client oversized(sim.port());
+  Client impostor(sim.port());
+  good.join(2);
+  malformed.join(3);
+  oversized.join(4);
+  impostor.send("(init (unum 5)(teamname TESTERS))");  // no scene first
+  impostor.join(5);
+
+  std::thread player([&] { EXPECT_EQ(good.playToTheEnd("(lle1 0)"), 40); });
+  EXPECT_TRUE(malformed.receive());
+  malformed.send("(lae1 nan)");
+  EXPECT_FALSE(malformed.receive());
+  EXPECT_TRUE(oversized.receive());
+  oversized.sendRaw(std::string("\x00\x01\x00\x01", 4) + std::string(100, '('));
+  EXPECT_FALSE(oversized.receive());
+  EXPECT_FALSE(impostor.receive());
+  player.join();
+
+  EXPECT_EQ(sim.wait(), 0);
+  const std::string err = sim.err();
+  EXPECT_EQ(countOf(err, "\n"), 3) << err;
+  EXPECT_NE(err.find("agent L3 (TESTERS 3) disconnected: malformed command 'lae1'"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("agent L4 (TESTERS 4) disconnected: a frame longer than 65536 bytes"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("disconnected: expected (scene rsg/agent/nao/nao.rsg) first"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(sim.out().find("agent L2 (TESTERS 2): beams 0, steps 0, side steps 0, kicks 0, "
+                           "falls 0, get-ups 0, late replies 0, messages in 41 out 40\n"),
+            std::string::npos)
+      << sim.out();
+}
+
+TEST(Server, RefusesANumberTakenAndAThirdTeam) {
+  Fieldsim sim({"--agents", "1", "--cycles", "5"});
+  Client first(sim.port());
+  first.join(7);
+  Client second(sim.port());
+  second.join(7);
+  EXPECT_FALSE(second.receive());
+  Client other(sim.port());
+  other.join(7, "OTHERS");
+  Client third(sim.port());
+  third.join(1, "THIRD");
+  EXPECT_FALSE(third.receive());
+  std::thread a([&] { first.playToTheEnd(""); });
+  std::thread b([&] { other.playToTheEnd(""); });
+  a.join();
+  b.join();
+  EXPECT_EQ(sim.wait(), 0);
+  EXPECT_NE(sim.err().find("TESTERS 7 plays already"), std::string::npos) << sim.err();
+  EXPECT_NE(sim.err().find("two teams play already, not THIRD"), std::string::npos);
+}
+
+TEST(Server, AnAgentThatStopsAnsweringIsLateAndTheClockGoesOn) {
+  Fieldsim sim({"--agents", "1", "--cycles", "5", "--reply-timeout", "50"});
+  Client agent(sim.port());
+  agent.join(9);
+  ASSERT_TRUE(agent.receive());
+  // No answer: no further perception is sent until it comes.
+  EXPECT_EQ(sim.wait(), 0);
+  EXPECT_NE(sim.out().find("late replies 5, messages in 1 out 1"), std::string::npos) << sim.out();
+}
+
+}  // namespace
+}  // namespace fieldsim
