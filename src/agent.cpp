@@ -1,6 +1,6 @@
 // The per-cycle state of the player: resets, cleared speeds and the text of
 // the effector message.
-#include <cstdio>
+#include <charconv>
 
 #include "agent.h"
 #include "world_model.h"
@@ -46,14 +46,18 @@ void Agent::empty_exec() {
   }
 }
 
-// Each speed is written as a stream writes a double by default: %g with six
-// significant digits ("1e-05", "-0", no trailing zeros).
+// Each speed is written as a stream writes a double by default: general
+// notation with six significant digits ("1e-05", "-0", no trailing zeros),
+// which is what to_chars gives for the general format at precision 6.
 std::string Agent::effector_string() const {
   char text[sizeof kEffectors / sizeof kEffectors[0] * 32];
-  int length = 0;
+  char* const end = text + sizeof text;
+  char* at = text;
   for (const auto& effector : kEffectors) {
-    length += std::snprintf(text + length, sizeof text - length, "%s%g)", effector.prefix,
-                            wm::agent.exec_ang(effector.joint));
+    for (const char* c = effector.prefix; *c != '\0'; ++c) *at++ = *c;
+    at = std::to_chars(at, end, wm::agent.exec_ang(effector.joint), std::chars_format::general, 6)
+             .ptr;
+    *at++ = ')';
   }
-  return std::string(text, length);
+  return std::string(text, at);
 }
