@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "agent.h"
+#include "body_pose.h"
 #include "world_model.h"
 
 namespace {
@@ -15,14 +16,6 @@ const Row kElsewhere = {50, 50, 50, 50, 50, 50};
 // A leg leaning 15 degrees (the lean of every call) by hip and ankle roll.
 const Row kLeanLeft = {0, -15, 10, -20, 10, 15};
 const Row kLeanRight = {0, 15, 10, -20, 10, -15};
-
-void setLeg(Limb leg, const Row& row) {
-  for (int k = 1; k <= 6; ++k) wm::agent.set_cur_ang(limbJoint(leg, k), row[k - 1]);
-}
-
-double speed(Limb limb, int k) {
-  return wm::agent.exec_ang(limbJoint(limb, k));
-}
 
 class AroundBall : public testing::Test {
  protected:
@@ -54,8 +47,8 @@ TEST_F(AroundBall, PhasesWithoutKeyframeDoNothingButSetTheLean) {
 }
 
 TEST_F(AroundBall, WeightShiftDrivesOnlyTheRolls) {
-  setLeg(Limb::LeftLeg, {5, 5, 5, 5, 5, 5});
-  setLeg(Limb::RightLeg, {5, 5, 5, 5, 5, 5});
+  setLimb(Limb::LeftLeg, {5, 5, 5, 5, 5, 5});
+  setLimb(Limb::RightLeg, {5, 5, 5, 5, 5, 5});
   EXPECT_EQ(step(AB_Move_Body_Left), "I'm moving  left\n");
   EXPECT_DOUBLE_EQ(speed(Limb::LeftLeg, 2), -20.0 / 18);
   EXPECT_DOUBLE_EQ(speed(Limb::RightLeg, 6), 10.0 / 18);
@@ -100,14 +93,14 @@ TEST_F(AroundBall, LeavesEachStepPhaseJustInsideItsTolerance) {
     Row right = c.right.empty() ? kElsewhere : c.right;
     Row& last = c.right.empty() ? left : right;
     last[5] += c.tol;
-    setLeg(Limb::LeftLeg, left);
-    setLeg(Limb::RightLeg, right);
+    setLimb(Limb::LeftLeg, left);
+    setLimb(Limb::RightLeg, right);
     step(c.phase);
     EXPECT_EQ(wm::abt, c.phase);
     EXPECT_DOUBLE_EQ(speed(c.right.empty() ? Limb::LeftLeg : Limb::RightLeg, 6), -c.tol / 18);
     last[5] -= 0.01;
-    setLeg(Limb::LeftLeg, left);
-    setLeg(Limb::RightLeg, right);
+    setLimb(Limb::LeftLeg, left);
+    setLimb(Limb::RightLeg, right);
     EXPECT_EQ(step(c.phase), c.printed);
     EXPECT_EQ(wm::abt, c.next);
   }
@@ -124,8 +117,8 @@ TEST_F(AroundBall, InTheCrouchKicksOnceTheGoalIsWithinThirtyDegrees) {
       {-40, 40, false, AB_Bend_Down},       {10, 20, true, AB_Move_Body_Left},
       {-10, -20, true, AB_Move_Body_Right},
   };
-  setLeg(Limb::LeftLeg, kCrouch);
-  setLeg(Limb::RightLeg, kCrouch);
+  setLimb(Limb::LeftLeg, kCrouch);
+  setLimb(Limb::RightLeg, kCrouch);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.left_post + c.right_post);
     wm::should_around = true;
@@ -137,7 +130,7 @@ TEST_F(AroundBall, InTheCrouchKicksOnceTheGoalIsWithinThirtyDegrees) {
   }
   Row off = kCrouch;
   off[0] = 2;
-  setLeg(Limb::RightLeg, off);
+  setLimb(Limb::RightLeg, off);
   step(AB_Bend_Down);
   EXPECT_TRUE(wm::should_around);
 }

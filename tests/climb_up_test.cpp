@@ -5,13 +5,11 @@
 #include <vector>
 
 #include "agent.h"
+#include "body_pose.h"
 #include "world_model.h"
 
 namespace {
 
-void setLimb(Limb limb, const std::vector<double>& row) {
-  for (size_t k = 0; k < row.size(); ++k) wm::agent.set_cur_ang(limbJoint(limb, k + 1), row[k]);
-}
 
 class ClimbUp : public testing::Test {
  protected:

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "agent.h"
+#include "body_pose.h"
 #include "world_model.h"
 
 namespace {
@@ -12,12 +13,6 @@ using Row = std::vector<double>;
 
 const Row kCrouch = {0, 0, 10, -20, 10, 0};
 
-void setLimb(Limb limb, const Row& row) {
-  for (int k = 1; k <= static_cast<int>(row.size()); ++k) {
-    wm::agent.set_cur_ang(limbJoint(limb, k), row[k - 1]);
-  }
-}
-
 void setPose(const Row& legs, const Row& left_arm, const Row& right_arm) {
   setLimb(Limb::LeftLeg, legs);
   setLimb(Limb::RightLeg, legs);
@@ -25,9 +20,6 @@ void setPose(const Row& legs, const Row& left_arm, const Row& right_arm) {
   setLimb(Limb::RightArm, right_arm);
 }
 
-double speed(Limb limb, int k) {
-  return wm::agent.exec_ang(limbJoint(limb, k));
-}
 
 // One call with fresh speeds; returns what it printed.
 std::string step(Agent& agent) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "agent.h"
+#include "body_pose.h"
 #include "world_model.h"
 
 namespace {
@@ -18,12 +19,6 @@ using Speeds = std::vector<std::pair<J, double>>;
 
 const double b = 10;  // the kick's roll amplitude
 
-void setLegs(const Pose& left, const Pose& right) {
-  for (int k = 1; k <= 6; ++k) {
-    wm::agent.set_cur_ang(limbJoint(Limb::LeftLeg, k), left[k - 1]);
-    wm::agent.set_cur_ang(limbJoint(Limb::RightLeg, k), right[k - 1]);
-  }
-}
 
 class Kick : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "agent.h"
+#include "body_pose.h"
 #include "world_model.h"
 
 namespace {
@@ -13,10 +14,6 @@ namespace {
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
 
-void setLimb(Limb limb, const std::array<double, 6>& angles) {
-  const int count = limb == Limb::LeftLeg || limb == Limb::RightLeg ? 6 : 4;
-  for (int k = 1; k <= count; ++k) wm::agent.set_cur_ang(limbJoint(limb, k), angles[k - 1]);
-}
 
 class Primitives : public ::testing::Test {
  protected:

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "agent.h"
+#include "body_pose.h"
 #include "world_model.h"
 
 namespace {
@@ -24,12 +25,6 @@ const double b = 6.5;  // the gait's roll amplitude
 const Pose kCrouch = {0, 0, 10, -20, 10, 0};
 const Pose kZero = {0, 0, 0, 0, 0, 0};
 
-void setLegs(const Pose& left, const Pose& right) {
-  for (int k = 1; k <= 6; ++k) {
-    wm::agent.set_cur_ang(limbJoint(Limb::LeftLeg, k), left[k - 1]);
-    wm::agent.set_cur_ang(limbJoint(Limb::RightLeg, k), right[k - 1]);
-  }
-}
 
 double speed(J joint) {
   return wm::agent.exec_ang(joint);
