@@ -11,9 +11,10 @@ constexpr double kGoalDepth = 0.4;
 constexpr double kCentreCircle = 0.6;
 
 std::string scoreText(const World& world) {
-  return formatted("%s %d:%d %s", world.teamName(TeamSide::kLeft).c_str(),
-                   world.score(TeamSide::kLeft), world.score(TeamSide::kRight),
-                   world.teamName(TeamSide::kRight).c_str());
+  const std::string score = formatted("%s %d:%d", world.teamName(TeamSide::kLeft).c_str(),
+                                      world.score(TeamSide::kLeft), world.score(TeamSide::kRight));
+  const std::string right = world.teamName(TeamSide::kRight);
+  return right.empty() ? score : score + " " + right;
 }
 
 double px(double x) {

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Plays a game on the stand-in server fieldsim: builds if needed, starts the
+# server and a team, waits for the end and tells where everything is.
+#
+#   scripts/play.sh [PLAYERS] [CYCLES]
+#
+# PLAYERS (default 3: the goalkeeper and two field players) are taken from
+# formations.conf in shirt-number order; from 12 on they form a second team,
+# RIVALS, numbered from 1 again. CYCLES (default 6000, two minutes of play)
+# bounds the game. Extra fieldsim options can be given in $FIELDSIM_ARGS,
+# for instance FIELDSIM_ARGS=--realtime to play at the pace of a real server.
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$repo"
+
+players=${1:-3}
+cycles=${2:-6000}
+if ! [[ $players =~ ^[0-9]+$ ]] || [ "$players" -lt 1 ] || [ "$players" -gt 22 ]; then
+  echo "usage: $0 [PLAYERS 1..22] [CYCLES]" >&2
+  exit 2
+fi
+
+source scripts/deps.sh
+ensure_build_deps
+build=build/play
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build" --target vexa3d fieldsim
+
+game=$repo/$build/game
+rm -rf "$game"
+mkdir -p "$game"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# shellcheck disable=SC2086
+"$build/sim/fieldsim" --port 0 --agents "$players" --cycles "$cycles" \
+  --trace "$game/trace.txt" --svg "$game/game.svg" ${FIELDSIM_ARGS:-} \
+  >"$game/fieldsim.txt" 2>&1 &
+sim=$!
+pids+=("$sim")
+port=""
+for _ in $(seq 100); do
+  port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
+  [ -n "$port" ] && break
+  kill -0 "$sim" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$port" ]; then
+  cat "$game/fieldsim.txt" >&2
+  exit 1
+fi
+echo "fieldsim listens on port $port; $players players join"
+
+for i in $(seq "$players"); do
+  team=VEXA3D
+  number=$i
+  if [ "$i" -gt 11 ]; then
+    team=RIVALS
+    number=$((i - 11))
+  fi
+  dir=$game/$team-$number
+  mkdir -p "$dir/.logfiles"
+  cp formations.conf "$dir/"
+  (cd "$dir" && exec "$repo/$build/vexa3d" -s 127.0.0.1 -p "$port" -t "$team" -n "$number" \
+    >output.txt 2>&1) &
+  pids+=("$!")
+done
+
+wait "$sim" || true
+for pid in "${pids[@]:1}"; do wait "$pid" 2>/dev/null || true; done
+pids=()
+
+sed -n '/game over/,$p' "$game/fieldsim.txt"
+echo
+echo "server output:      $game/fieldsim.txt"
+echo "trace, one line per cycle: $game/trace.txt"
+echo "picture:            $game/game.svg"
+echo "players' output:    $game/<team>-<number>/output.txt (logs in .logfiles/)"

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Starts the eleven players of a team against a running server, in the
+# background, and records their process ids for scripts/kill-team.sh.
+#
+#   scripts/start-team.sh HOST [PORT] [TEAM]
+#
+# Each player runs in its own folder, $VEXA_RUN_DIR/TEAM/playerN (default
+# build/run/TEAM/playerN), with a copy of formations.conf, a .logfiles/
+# folder and its output in output.txt. The agent is $VEXA3D (default
+# build/play/vexa3d, which scripts/play.sh builds); $PLAYERS lists the shirt
+# numbers to start (default 1 to 11).
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+
+if [ $# -lt 1 ] || [ $# -gt 3 ]; then
+  echo "usage: $0 HOST [PORT] [TEAM]" >&2
+  exit 2
+fi
+host=$1
+port=${2:-3100}
+team=${3:-VEXA3D}
+agent=${VEXA3D:-$repo/build/play/vexa3d}
+team_dir=${VEXA_RUN_DIR:-$repo/build/run}/$team
+pid_file=$team_dir/pids
+
+if [ ! -x "$agent" ]; then
+  echo "no agent at $agent: run scripts/play.sh once or set VEXA3D" >&2
+  exit 1
+fi
+if [ -s "$pid_file" ]; then
+  echo "$team seems to be running already ($pid_file); stop it with scripts/kill-team.sh $team" >&2
+  exit 1
+fi
+
+mkdir -p "$team_dir"
+: >"$pid_file"
+for number in ${PLAYERS:-1 2 3 4 5 6 7 8 9 10 11}; do
+  dir=$team_dir/player$number
+  mkdir -p "$dir/.logfiles"
+  cp "$repo/formations.conf" "$dir/"
+  (cd "$dir" && exec "$agent" -s "$host" -p "$port" -t "$team" -n "$number" >output.txt 2>&1) &
+  echo "$! $agent" >>"$pid_file"
+done
+echo "started $team (players ${PLAYERS:-1 to 11}) against $host:$port; output in $team_dir"

@@ -1,0 +1,94 @@
+# Shared by the end-to-end tests, which source it with the paths of fieldsim,
+# the agent and the source tree. Everything runs in a scratch folder on a
+# port of the system's choosing, each program under a time limit, and
+# whatever is still running at exit is stopped.
+set -euo pipefail
+fieldsim_bin=$(realpath "$1")
+agent_bin=$(realpath "$2")
+source_dir=$(realpath "$3")
+work=$(mktemp -d "${TMPDIR:-/tmp}/vexa-e2e.XXXXXX")
+limit=${E2E_TIME_LIMIT:-150}  # seconds for any one program
+started=()
+agents=()
+sim_pid=""
+port=""
+cleanup_hooks=()  # commands a test adds to run first at exit
+
+show_output() {
+  echo "--- fieldsim"
+  tail -n 30 "$work/fieldsim.txt" "$work/fieldsim.err" 2>/dev/null || true
+  for out in "$work"/*/output.txt; do
+    [ -f "$out" ] || continue
+    echo "--- $out"
+    grep -v 'dis_to_ball\|pal_angle\|distance to the ball\|goalie\|^[-0-9.]*$' "$out" |
+      tail -n 15 || true
+  done
+}
+
+finish() {
+  local status=$?
+  for hook in "${cleanup_hooks[@]}"; do "$hook" || true; done
+  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  if [ "$status" -ne 0 ]; then show_output; fi
+  rm -rf "$work"
+  exit "$status"
+}
+trap finish EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# start_fieldsim [OPTION...]: fieldsim with a trace, on a free port ($port).
+start_fieldsim() {
+  timeout "$limit" "$fieldsim_bin" --port 0 --trace "$work/trace.txt" "$@" \
+    >"$work/fieldsim.txt" 2>"$work/fieldsim.err" &
+  sim_pid=$!
+  started+=("$sim_pid")
+  for _ in $(seq 200); do
+    port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$work/fieldsim.txt")
+    [ -n "$port" ] && return 0
+    kill -0 "$sim_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  fail "fieldsim did not start"
+}
+
+# start_agent TEAM NUMBER [FORMATIONS]: one player in its own folder
+# ($work/TEAM-NUMBER) with a .logfiles/ folder and the given formation file
+# (default: the repository's).
+start_agent() {
+  local dir="$work/$1-$2"
+  mkdir -p "$dir/.logfiles"
+  cp "${3:-$source_dir/formations.conf}" "$dir/formations.conf"
+  (cd "$dir" && exec timeout "$limit" "$agent_bin" -s 127.0.0.1 -p "$port" -t "$1" -n "$2" \
+    >output.txt 2>&1) &
+  started+=("$!")
+  agents+=("$!")
+}
+
+# Waits for the end of the game and of every agent; fails unless all ended
+# well (an agent ends with status 0 when the server closes its connection).
+wait_game() {
+  wait "$sim_pid" || fail "fieldsim ended with status $?"
+  for pid in "${agents[@]}"; do
+    wait "$pid" || fail "an agent ended with status $?"
+  done
+}
+
+output_of() { echo "$work/$1-$2/output.txt"; }
+
+# The summary line of one robot, e.g. robot_line L2.
+robot_line() { grep "^agent $1 " "$work/fieldsim.txt" || fail "no summary line for $1"; }
+
+# The number after a label of a summary line: value_after "kicks" "$line".
+value_after() { sed -n "s/.*[:,] $1 \([-0-9.]*\).*/\1/p" <<<"$2"; }
+
+# A robot's x, y and heading in the trace at a cycle: pose_at 49 L2.
+pose_at() {
+  awk -v c="$1" -v r="$2" \
+    '$2 == c { for (i = 7; i < NF; i += 4) if ($i == r) print $(i + 1), $(i + 2), $(i + 3) }' \
+    "$work/trace.txt"
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# A field player knocked over after cycle 200 stands up and walks again.
+#
+#   stand_up.sh FIELDSIM VEXA3D SOURCE_DIR
+source "$(dirname "$0")/lib.sh"
+
+start_fieldsim --cycles 1100 --knock 2@250
+start_agent VEXA3D 2
+wait_game
+
+out=$(output_of VEXA3D 2)
+line=$(robot_line L2)
+[ "$(value_after "falls" "$line")" -eq 1 ] || fail "not knocked over: $line"
+[ "$(value_after "get-ups" "$line")" -eq 1 ] || fail "no get-up seen by fieldsim: $line"
+grep -q "^I am Falling Down$" "$out" || fail "the player did not notice its fall"
+grep -q "^Stand_Up successfully " "$out" || fail "the stand-up did not end"
+awk '/^Stand_Up successfully / { up = 1 } up && /^WF_Raise_Right_Leg$/ { step = 1 }
+     END { exit !step }' "$out" || fail "no step after standing up"
+read -r x1 y1 _ <<<"$(pose_at 250 L2)"
+read -r x2 y2 _ <<<"$(pose_at 1100 L2)"
+awk -v a="$x1" -v b="$y1" -v c="$x2" -v d="$y2" \
+  'BEGIN { exit !((c - a) ^ 2 + (d - b) ^ 2 > 0.05 ^ 2) }' ||
+  fail "the player did not move after the fall: ($x1, $y1) to ($x2, $y2)"
+echo "knocked over at cycle 250, stood up and walked from ($x1, $y1) to ($x2, $y2)"

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# A field player walks to the ball, stops next to it, circles it when the
+# goal is not ahead, kicks, and the ball rolls at least a metre.
+#
+#   walk_kick.sh FIELDSIM VEXA3D SOURCE_DIR BALL_X,BALL_Y CYCLES [circle]
+#
+# With "circle" the player must also have walked round the ball.
+source "$(dirname "$0")/lib.sh"
+ball=$4
+cycles=$5
+expect_circling=${6:-}
+
+start_fieldsim --cycles "$cycles" --ball "$ball"
+start_agent VEXA3D 11
+wait_game
+
+out=$(output_of VEXA3D 11)
+line=$(robot_line L11)
+steps=$(value_after "steps" "$line")
+[ "$steps" -ge 4 ] || fail "the player took $steps steps"
+# It stopped because the ball was near: the last distance it measured
+# before the stop was under 0.3.
+grep -q "^wm::dis_to_ball0\.[0-2]" "$out" || fail "the player never found the ball near"
+grep -q "^kick \(left\|right\) leg$" "$out" || fail "the player did not kick"
+if [ "$expect_circling" = circle ]; then
+  grep -q "^I'm Around Balling$" "$out" || fail "the player did not circle the ball"
+  sides=$(value_after "side steps" "$line")
+  [ "$sides" -ge 1 ] || fail "no side step around the ball"
+fi
+kicks=$(value_after "kicks" "$line")
+[ "$kicks" -ge 1 ] || fail "fieldsim saw no kick"
+moved=$(sed -n 's/^ball: .*, \([0-9.]*\) m from its start.*/\1/p' "$work/fieldsim.txt")
+awk -v m="$moved" 'BEGIN { exit !(m >= 1) }' || fail "the ball moved only $moved m"
+echo "walked, stopped and kicked: $steps steps, the ball moved $moved m"
