@@ -61,6 +61,7 @@ int Server::run() {
   }
   if (!waitForAgents()) return 1;
   const auto start = Clock::now();
+  kick_off_time_ = start;
   while (!stop_requested) {
     playCycle();
     if (options_.cycles > 0 && world_.cycle() >= options_.cycles) break;
@@ -113,13 +114,13 @@ bool Server::waitForAgents() {
 }
 
 void Server::playCycle() {
-  const auto cycle_start = Clock::now();
   applyKnocks();
   sendPerceptions();
   if (options_.realtime) {
-    pump(cycle_start + kRealtimeCycle, false);
+    // Ticks counted from the kick-off, so that slow cycles do not add up.
+    pump(kick_off_time_ + (world_.cycle() + 1) * kRealtimeCycle, false);
   } else {
-    pump(cycle_start + std::chrono::milliseconds(options_.reply_timeout_ms), true);
+    pump(Clock::now() + std::chrono::milliseconds(options_.reply_timeout_ms), true);
   }
   for (auto& connection : connections_) {
     if (connection->awaiting_reply) ++connection->robot->stats.late_replies;

@@ -68,6 +68,7 @@ class Server {
 
   Options options_;
   World world_;
+  Clock::time_point kick_off_time_;
   int listener_ = -1;
   int next_id_ = 1;
   std::vector<std::unique_ptr<Connection>> connections_;

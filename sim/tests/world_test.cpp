@@ -170,20 +170,6 @@ TEST_F(WorldTest, AGoalPausesThePlayAndTheConcedingTeamKicksOff) {
   EXPECT_DOUBLE_EQ(world_.ball().y, 0);
 }
 
-TEST_F(WorldTest, TheLinesStopABallThatMissesTheGoal) {
-  world_ = World({5.5, 1.5});
-  Robot& robot = world_.addRobot(TeamSide::kLeft, 3, "VEXA3D");
-  world_.beam(robot, 5.2, 1.5, 0);
-  runUntil(PlayMode::kKickOffLeft, 100);
-  legPose(robot, LegSide::kRight, -10, 25, -60);
-  world_.step();
-  legPose(robot, LegSide::kRight, -10, 30, -53);
-  for (int i = 0; i < 100; ++i) world_.step();
-  EXPECT_DOUBLE_EQ(world_.ball().x, kFieldHalfLength);
-  EXPECT_EQ(world_.score(TeamSide::kLeft), 0);
-  EXPECT_EQ(world_.mode(), PlayMode::kPlayOn);
-}
-
 TEST_F(WorldTest, AKnockedRobotHasNoFootDownUntilTheSquat) {
   world_.knock(robot_);
   world_.step();
