@@ -36,7 +36,7 @@ bool toKnock(const std::string& text, Knock& knock) {
 bool readValue(Options& options, const std::string& flag, const std::string& value) {
   if (flag == "--port") return toInt(value, 0, 65535, options.port);
   if (flag == "--cycles") return toInt(value, 0, 1 << 30, options.cycles);
-  if (flag == "--agents") return toInt(value, 0, 22, options.agents);
+  if (flag == "--agents") return toInt(value, 1, 22, options.agents);
   if (flag == "--join-timeout") {
     return toDouble(value, options.join_timeout_seconds) && options.join_timeout_seconds >= 0;
   }

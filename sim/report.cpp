@@ -6,7 +6,7 @@ namespace fieldsim {
 namespace {
 
 constexpr double kScale = 50;   // pixels per metre
-constexpr double kMargin = 30;  // pixels around the field
+constexpr double kMargin = 60;  // pixels around the field, where robots may stray
 constexpr double kGoalDepth = 0.4;
 constexpr double kCentreCircle = 0.6;
 
@@ -49,7 +49,8 @@ std::string field() {
   const double w = kFieldHalfWidth;
   const double g = kGoalHalfWidth;
   const char* line = "fill=\"none\" stroke=\"white\" stroke-width=\"2\"";
-  std::string out = rect(-l - 0.5, -w - 0.5, l + 0.5, w + 0.5, "fill=\"#2e7d32\"");
+  const double m = kMargin / kScale;
+  std::string out = rect(-l - m, -w - m, l + m, w + m, "fill=\"#2e7d32\"");
   out += rect(-l, -w, l, w, line);
   out += rect(-l - kGoalDepth, -g, -l, g, line);
   out += rect(l, -g, l + kGoalDepth, g, line);
@@ -145,7 +146,7 @@ std::string svgPicture(const World& world) {
   for (const auto& robot : world.robots()) out += robotPath(*robot);
   out += ballPath(world);
   out += formatted("<text x=\"%.0f\" y=\"%.0f\" font-size=\"14\">%s, %d cycles, %d kicks</text>\n",
-                   kMargin, height + 10, scoreText(world).c_str(), world.cycle(), world.kicks());
+                   kMargin, height + 15, scoreText(world).c_str(), world.cycle(), world.kicks());
   return out + "</svg>\n";
 }
 
