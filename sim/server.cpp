@@ -250,7 +250,7 @@ void Server::handleInit(Connection& connection, const ParsedMessage& message) {
   if (init.number < 1 || init.number > kMaxNumber) {
     return drop(connection, "shirt number " + std::to_string(init.number) + " is not 1 to 11");
   }
-  const auto side = world_.sideOf(init.text);
+  const auto side = world_.assignSide(init.text);
   if (!side) return drop(connection, "two teams play already, not " + init.text);
   Robot* robot = world_.findRobot(*side, init.number);
   if (robot != nullptr && robot->present) {

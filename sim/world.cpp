@@ -76,7 +76,7 @@ World::World(Vec2 ball_start) : ball_start_(ball_start), ball_(ball_start) {
   ball_path_.push_back({ball_});
 }
 
-std::optional<TeamSide> World::sideOf(const std::string& team) {
+std::optional<TeamSide> World::assignSide(const std::string& team) {
   for (TeamSide side : {TeamSide::kLeft, TeamSide::kRight}) {
     std::string& name = teams_[index(side)];
     if (name.empty()) name = team;

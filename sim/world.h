@@ -124,7 +124,7 @@ class World {
 
   // The first team name seen plays on the left, the second on the right;
   // there is no room for a third.
-  std::optional<TeamSide> sideOf(const std::string& team);
+  std::optional<TeamSide> assignSide(const std::string& team);
   Robot* findRobot(TeamSide side, int number);
   Robot& addRobot(TeamSide side, int number, const std::string& team);
 

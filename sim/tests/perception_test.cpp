@@ -74,8 +74,8 @@ TEST_F(PerceptionTest, TwentyTwoPlayersWithLongNamesStayWithinTheLimit) {
   const std::string home(32, 'H');
   const std::string away(32, 'A');
   World world;
-  ASSERT_EQ(world.sideOf(home), TeamSide::kLeft);
-  ASSERT_EQ(world.sideOf(away), TeamSide::kRight);
+  ASSERT_EQ(world.assignSide(home), TeamSide::kLeft);
+  ASSERT_EQ(world.assignSide(away), TeamSide::kRight);
   for (int n = 1; n <= 11; ++n) {
     world.addRobot(TeamSide::kLeft, n, home).body.setAngle(kLae1, -119.99);
     world.addRobot(TeamSide::kRight, n, away).body.setAngle(kLle4, -129.99);

@@ -67,10 +67,10 @@ TEST_F(WorldTest, TheRightTeamBeamsIntoTheFieldTurnedHalfRound) {
 }
 
 TEST_F(WorldTest, TeamsBySideInTheOrderTheyCame) {
-  EXPECT_EQ(world_.sideOf("VEXA3D"), TeamSide::kLeft);
-  EXPECT_EQ(world_.sideOf("RIVALS"), TeamSide::kRight);
-  EXPECT_EQ(world_.sideOf("VEXA3D"), TeamSide::kLeft);
-  EXPECT_FALSE(world_.sideOf("THIRD"));
+  EXPECT_EQ(world_.assignSide("VEXA3D"), TeamSide::kLeft);
+  EXPECT_EQ(world_.assignSide("RIVALS"), TeamSide::kRight);
+  EXPECT_EQ(world_.assignSide("VEXA3D"), TeamSide::kLeft);
+  EXPECT_FALSE(world_.assignSide("THIRD"));
 }
 
 TEST_F(WorldTest, AWalkingStepAdvancesByTheLandingFootsLead) {
