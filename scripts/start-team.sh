@@ -27,9 +27,13 @@ if [ ! -x "$agent" ]; then
   echo "no agent at $agent: run scripts/play.sh once or set VEXA3D" >&2
   exit 1
 fi
-if [ -s "$pid_file" ]; then
-  echo "$team seems to be running already ($pid_file); stop it with scripts/kill-team.sh $team" >&2
-  exit 1
+if [ -f "$pid_file" ]; then
+  while read -r pid _; do
+    if kill -0 "$pid" 2>/dev/null; then
+      echo "$team is running already; stop it with scripts/kill-team.sh $team" >&2
+      exit 1
+    fi
+  done <"$pid_file"
 fi
 
 mkdir -p "$team_dir"
