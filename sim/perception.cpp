@@ -72,7 +72,7 @@ Polar seenFrom(const Robot& robot, Vec2 point, double z) {
 
 std::string perception(const World& world, const Robot& robot) {
   std::string out;
-  out.reserve(kMaxPerceptionBytes);
+  out.reserve(4096);
   out += formatted("(time (now %.2f))", world.time());
   out += formatted("(GS (t %.2f) (pm %s))", world.gameTime(), playModeName(world.mode()));
   const double spin = robot.spike_cycles > 0 ? kGyroSpike : 0;

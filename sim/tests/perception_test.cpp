@@ -70,7 +70,7 @@ TEST_F(PerceptionTest, VisionFromTheTorsoCameraRelativeToTheHeading) {
   EXPECT_NE(text.find(" (B (pol 3.01 -90.00 -4.76))"), std::string::npos);
 }
 
-TEST_F(PerceptionTest, TwentyTwoPlayersWithLongNamesStayWithinTheLimit) {
+TEST_F(PerceptionTest, TwentyTwoPlayersWithLongNamesAreAllSeen) {
   const std::string home(32, 'H');
   const std::string away(32, 'A');
   World world;
@@ -83,8 +83,14 @@ TEST_F(PerceptionTest, TwentyTwoPlayersWithLongNamesStayWithinTheLimit) {
   Robot& self = *world.robots().front();
   self.position = {5.5, -3.9};
   const std::string text = perception(world, self);
+  EXPECT_GT(text.size(), 2047u);
   EXPECT_LE(text.size(), kMaxPerceptionBytes);
-  EXPECT_NE(text.find("(P (team " + home), std::string::npos);
+  int players = 0;
+  for (size_t at = text.find("(P (team "); at != std::string::npos;
+       at = text.find("(P (team ", at + 1)) {
+    ++players;
+  }
+  EXPECT_EQ(players, 21);
   EXPECT_EQ(text.substr(text.size() - 2), "))");
 }
 
