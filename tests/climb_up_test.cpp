@@ -10,7 +10,6 @@
 
 namespace {
 
-
 class ClimbUp : public testing::Test {
  protected:
   void SetUp() override {

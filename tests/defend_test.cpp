@@ -20,7 +20,6 @@ void setPose(const Row& legs, const Row& left_arm, const Row& right_arm) {
   setLimb(Limb::RightArm, right_arm);
 }
 
-
 // One call with fresh speeds; returns what it printed.
 std::string step(Agent& agent) {
   for (int j = 0; j < static_cast<int>(JointId::count); ++j) {

@@ -19,7 +19,6 @@ using Speeds = std::vector<std::pair<J, double>>;
 
 const double b = 10;  // the kick's roll amplitude
 
-
 class Kick : public ::testing::Test {
  protected:
   void SetUp() override {

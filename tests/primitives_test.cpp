@@ -14,7 +14,6 @@ namespace {
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
 
-
 class Primitives : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -25,7 +25,6 @@ const double b = 6.5;  // the gait's roll amplitude
 const Pose kCrouch = {0, 0, 10, -20, 10, 0};
 const Pose kZero = {0, 0, 0, 0, 0, 0};
 
-
 double speed(J joint) {
   return wm::agent.exec_ang(joint);
 }
