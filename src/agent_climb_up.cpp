@@ -15,37 +15,33 @@ namespace {
 
 constexpr double F = motion::FREE;
 
-// One keyframe: per limb group a divisor and the targets of both sides.
 struct Keyframe {
   ClimbUpT phase;
-  double arm_divisor;
-  double left_arm[4], right_arm[4];
-  double leg_divisor;
-  double left_leg[6], right_leg[6];
+  motion::BodyKeyframe pose;
 };
 
 // clang-format off
 const Keyframe kKeyframes[] = {
-  // phase        arms D  left arm            right arm
-  //              legs D  left leg                          right leg
-  {CU_Extend_Body,   5, {-90, 0,   0,   0}, {-90, 0,  0,  0},
-                     5, {  0,  0,   0,  -90,   0,   0}, {  0,   0,   0,  -90,   0,  0}},
-  {CU_Extend_Body2,  5, {-90, 0,   0,   0}, {-90, 0,  0,  0},
-                     5, {  0,  0,   0,    0,   0,   0}, {  0,   0,   0,  -90,   0,  0}},
-  {CU_Bend_Hand,    10, {120, 0, -90, -60}, {  0, 0, 20, 90},
-                    10, {  0,  0,   0, -108, -65,   0}, {-30,   0,  90,    0,   0,  0}},
-  {CU_Rorate_Body,  10, { 90, 0,   0,   0}, {120, 0, 90, 90},
-                    10, {  0,  0,  90,    0,   0,   0}, {  F,   F,   F,    F,   F,  F}},
-  {CU_Rorate_Body2, 10, {120, 0,   0,   0}, {120, 0, 90, 90},
-                    10, {  0,  0,   0,    0,   0,   0}, {  0,   0,   0,  -90,   0,  0}},
-  {CU_Bend_Hand2,   20, {-98, 0,   0,   0}, {-98, 0,  0,  0},
-                    20, {  0,  0,   0,    0, -10,   0}, {  0,   0,   0,    0, -10,  0}},
-  {CU_Push_Hand,     1, {-20, 0,   0,   0}, {-20, 0,  0,  0},
-                    60, {-90, 45, 100, -130,  75, -45}, {-90, -45, 100, -130,  75, 45}},
-  {CU_Bend_Down2,   10, {-20, 0,   0,   0}, {-20, 0,  0,  0},
-                    30, {  0, 45, 100, -130,  30, -45}, {  0, -45, 100, -130,  30, 45}},
-  {CU_Bend_Down,    90, {-90, 0,   0,   0}, {-90, 0,  0,  0},
-                    30, {  0,  0,  10,  -20,  10,   0}, {  0,   0,  10,  -20,  10,  0}},
+  // phase            arms D left arm            right arm
+  //                   legs D left leg                          right leg
+  {CU_Extend_Body,  { 5, {-90, 0,   0,   0}, {-90, 0,  0,  0},
+                      5, {  0,  0,   0,  -90,   0,   0}, {  0,   0,   0,  -90,   0,  0}}},
+  {CU_Extend_Body2, { 5, {-90, 0,   0,   0}, {-90, 0,  0,  0},
+                      5, {  0,  0,   0,    0,   0,   0}, {  0,   0,   0,  -90,   0,  0}}},
+  {CU_Bend_Hand,    {10, {120, 0, -90, -60}, {  0, 0, 20, 90},
+                     10, {  0,  0,   0, -108, -65,   0}, {-30,   0,  90,    0,   0,  0}}},
+  {CU_Rorate_Body,  {10, { 90, 0,   0,   0}, {120, 0, 90, 90},
+                     10, {  0,  0,  90,    0,   0,   0}, {  F,   F,   F,    F,   F,  F}}},
+  {CU_Rorate_Body2, {10, {120, 0,   0,   0}, {120, 0, 90, 90},
+                     10, {  0,  0,   0,    0,   0,   0}, {  0,   0,   0,  -90,   0,  0}}},
+  {CU_Bend_Hand2,   {20, {-98, 0,   0,   0}, {-98, 0,  0,  0},
+                     20, {  0,  0,   0,    0, -10,   0}, {  0,   0,   0,    0, -10,  0}}},
+  {CU_Push_Hand,    { 1, {-20, 0,   0,   0}, {-20, 0,  0,  0},
+                     60, {-90, 45, 100, -130,  75, -45}, {-90, -45, 100, -130,  75, 45}}},
+  {CU_Bend_Down2,   {10, {-20, 0,   0,   0}, {-20, 0,  0,  0},
+                     30, {  0, 45, 100, -130,  30, -45}, {  0, -45, 100, -130,  30, 45}}},
+  {CU_Bend_Down,    {90, {-90, 0,   0,   0}, {-90, 0,  0,  0},
+                     30, {  0,  0,  10,  -20,  10,   0}, {  0,   0,  10,  -20,  10,  0}}},
 };
 // clang-format on
 
@@ -69,32 +65,12 @@ const Keyframe* keyframeOf(ClimbUpT phase) {
   return nullptr;
 }
 
-const double* rowOf(const Keyframe& frame, Limb limb) {
-  switch (limb) {
-    case Limb::LeftArm:
-      return frame.left_arm;
-    case Limb::RightArm:
-      return frame.right_arm;
-    case Limb::LeftLeg:
-      return frame.left_leg;
-    case Limb::RightLeg:
-      return frame.right_leg;
-  }
-  return nullptr;
-}
-
-double divisorOf(const Keyframe& frame, Limb limb) {
-  return motion::jointCount(limb) == 4 ? frame.arm_divisor : frame.leg_divisor;
-}
-
 void drive(Agent& agent, const Keyframe& frame) {
-  for (Limb limb : {Limb::LeftArm, Limb::RightArm, Limb::LeftLeg, Limb::RightLeg}) {
-    motion::drivePose(agent, limb, rowOf(frame, limb), divisorOf(frame, limb));
-  }
+  motion::driveBody(agent, frame.pose);
   for (const Gain& cell : kGains) {
     if (cell.phase != frame.phase) continue;
-    motion::driveJoint(cell.limb, cell.joint, rowOf(frame, cell.limb)[cell.joint - 1],
-                       divisorOf(frame, cell.limb), cell.gain);
+    motion::driveJoint(cell.limb, cell.joint, motion::rowOf(frame.pose, cell.limb)[cell.joint - 1],
+                       motion::divisorOf(frame.pose, cell.limb), cell.gain);
   }
 }
 

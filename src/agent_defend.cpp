@@ -15,16 +15,9 @@ namespace {
 // The ball counts as close below this distance.
 constexpr double kCloseBall = 2.0;
 
-struct Keyframe {
-  double arm_divisor;
-  double left_arm[4], right_arm[4];
-  double leg_divisor;
-  double left_leg[6], right_leg[6];
-};
-
 // One keyframe per status, every arm and leg joint driven.
 // clang-format off
-const Keyframe kKeyframes[] = {
+const motion::BodyKeyframe kKeyframes[] = {
   //       arms D  left arm             right arm
   //       legs D  left leg                        right leg
   /* 0 */ { 5, {  0, 0,  0,   0}, {  0, 0,   0,  0},
@@ -79,13 +72,6 @@ const Exit kExits[] = {
 };
 // clang-format on
 
-void drive(Agent& agent, const Keyframe& frame) {
-  motion::drivePose(agent, Limb::LeftArm, frame.left_arm, frame.arm_divisor);
-  motion::drivePose(agent, Limb::RightArm, frame.right_arm, frame.arm_divisor);
-  motion::drivePose(agent, Limb::LeftLeg, frame.left_leg, frame.leg_divisor);
-  motion::drivePose(agent, Limb::RightLeg, frame.right_leg, frame.leg_divisor);
-}
-
 bool reached(Agent& agent, const Exit& way_out) {
   if (!motion::reached(agent, Limb::LeftLeg, way_out.leg, way_out.tol)) return false;
   if (way_out.tested == Tested::LeftLeg) return true;
@@ -107,7 +93,7 @@ void Agent::defend() {
   // Once started, the sequence runs to its end whatever the ball does.
   if (!(wm::dis_to_ball < kCloseBall) && status == 0) return;
 
-  drive(*this, kKeyframes[status]);
+  motion::driveBody(*this, kKeyframes[status]);
   const Exit& way_out = kExits[status];
   if (!reached(*this, way_out) || !waitedEnough(way_out)) return;
   if (way_out.mark) wm::Record_Cycle = wm::Sim_Cycle;

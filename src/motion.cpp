@@ -46,4 +46,28 @@ bool reached(Agent& agent, Limb limb, const double* t, double tol) {
   return false;
 }
 
+const double* rowOf(const BodyKeyframe& frame, Limb limb) {
+  switch (limb) {
+    case Limb::LeftArm:
+      return frame.left_arm;
+    case Limb::RightArm:
+      return frame.right_arm;
+    case Limb::LeftLeg:
+      return frame.left_leg;
+    case Limb::RightLeg:
+      return frame.right_leg;
+  }
+  return nullptr;
+}
+
+double divisorOf(const BodyKeyframe& frame, Limb limb) {
+  return jointCount(limb) == 4 ? frame.arm_divisor : frame.leg_divisor;
+}
+
+void driveBody(Agent& agent, const BodyKeyframe& frame) {
+  for (Limb limb : {Limb::LeftArm, Limb::RightArm, Limb::LeftLeg, Limb::RightLeg}) {
+    drivePose(agent, limb, rowOf(frame, limb), divisorOf(frame, limb));
+  }
+}
+
 }  // namespace motion

@@ -35,6 +35,22 @@ void drivePose(Agent& agent, Limb limb, const double* targets, double divisor);
 // The reached test of the limb (is_la/ra/ll/rl_reach_ang) on a row.
 bool reached(Agent& agent, Limb limb, const double* targets, double tol);
 
+// A keyframe of the whole body: per limb group a divisor and the rows of
+// both sides.
+struct BodyKeyframe {
+  double arm_divisor;
+  double left_arm[4], right_arm[4];
+  double leg_divisor;
+  double left_leg[6], right_leg[6];
+};
+
+const double* rowOf(const BodyKeyframe& frame, Limb limb);
+double divisorOf(const BodyKeyframe& frame, Limb limb);
+
+// Drives every limb of the keyframe with the proportional law: left arm,
+// right arm, left leg, right leg.
+void driveBody(Agent& agent, const BodyKeyframe& frame);
+
 }  // namespace motion
 
 #endif
