@@ -13,9 +13,6 @@ namespace {
 
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
-using J = JointId;
-using Pose = std::array<double, 6>;
-using Speeds = std::vector<std::pair<J, double>>;
 
 const double b = 10;  // the kick's roll amplitude
 
@@ -74,9 +71,7 @@ TEST_F(Kick, PhasesDriveBothLegsWithTheirDivisorAndKnees) {
   for (const auto& c : cases) {
     setLegs(c.left, c.right);
     kick(c.phase);
-    for (const auto& [joint, value] : c.speeds) {
-      EXPECT_NEAR(wm::agent.exec_ang(joint), value, 1e-12) << c.phase << " " << int(joint);
-    }
+    expectSpeeds(c.speeds, c.phase);
   }
 }
 

@@ -17,9 +17,6 @@ namespace {
 
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
-using J = JointId;
-using Pose = std::array<double, 6>;
-using Speeds = std::vector<std::pair<J, double>>;
 
 const double b = 6.5;  // the gait's roll amplitude
 const Pose kCrouch = {0, 0, 10, -20, 10, 0};
@@ -27,12 +24,6 @@ const Pose kZero = {0, 0, 0, 0, 0, 0};
 
 double speed(J joint) {
   return wm::agent.exec_ang(joint);
-}
-
-void expectSpeeds(const Speeds& expected, int phase) {
-  for (const auto& [joint, value] : expected) {
-    EXPECT_NEAR(speed(joint), value, 1e-12) << "phase " << phase << " joint " << int(joint);
-  }
 }
 
 class Walk : public ::testing::Test {
