@@ -7,24 +7,16 @@
 //   cycle_bench --benchmark_repetitions=20 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "agent.h"
+#include "full_message.h"
 #include "parase_message.h"
 #include "world_model.h"
 
 namespace {
-
-std::string readMessage() {
-  std::ifstream file(VEXA_TEST_DATA_DIR "/full_view_six_players.txt");
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // Accepts every character and keeps none.
 class DiscardBuffer : public std::streambuf {
@@ -42,7 +34,7 @@ class DiscardBuffer : public std::streambuf {
 };
 
 void runCycles(benchmark::State& state, int number, WalkForwardT phase) {
-  std::string message = readMessage();
+  std::string message = readFullMessage();
   if (message.empty()) {
     state.SkipWithError("cannot read full_view_six_players.txt");
     return;

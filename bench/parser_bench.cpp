@@ -5,25 +5,17 @@
 //   parser_bench --benchmark_repetitions=20 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
+#include "full_message.h"
 #include "parase_message.h"
 #include "world_model.h"
 
 namespace {
 
-std::string ReadMessage() {
-  std::ifstream file(VEXA_TEST_DATA_DIR "/full_view_six_players.txt");
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 void BM_ParseFullMessage(benchmark::State& state) {
-  std::string message = ReadMessage();
+  std::string message = readFullMessage();
   if (message.empty()) {
     state.SkipWithError("cannot read full_view_six_players.txt");
     return;
