@@ -25,6 +25,7 @@ memory() {
   game=$(mktemp -d /tmp/vexa-memory-XXXXXX)
   mkdir -p "$game/.logfiles"
   cp formations.conf "$game/"
+  : >"$game/fieldsim.txt"
   "$build/sim/fieldsim" --port 0 --agents 1 --cycles 3000 >"$game/fieldsim.txt" 2>&1 &
   local sim=$! port=""
   for _ in $(seq 100); do

@@ -38,6 +38,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# The output file exists before fieldsim starts, so that the port can be
+# looked for at once.
+: >"$game/fieldsim.txt"
 # shellcheck disable=SC2086
 "$build/sim/fieldsim" --port 0 --agents "$players" --cycles "$cycles" \
   --trace "$game/trace.txt" --svg "$game/game.svg" ${FIELDSIM_ARGS:-} \

@@ -43,6 +43,9 @@ fail() {
 
 # start_fieldsim [OPTION...]: fieldsim with a trace, on a free port ($port).
 start_fieldsim() {
+  # Created here, so that the port can be looked for before fieldsim's own
+  # redirection has opened the file.
+  : >"$work/fieldsim.txt"
   timeout "$limit" "$fieldsim_bin" --port 0 --trace "$work/trace.txt" "$@" \
     >"$work/fieldsim.txt" 2>"$work/fieldsim.err" &
   sim_pid=$!
