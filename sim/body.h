@@ -1,6 +1,12 @@
-// The robot's body as the stand-in server models it: 22 hinge joints with
-// their ranges, the speed rule that moves them once per cycle, and the leg
-// geometry that decides which feet touch the ground.
+// The robot's body as the stand-in server models it: its 23 parts and the 22
+// hinge joints between them (the one table of the robot, which the physics
+// world builds its bodies from and the replay poses its parts with), the
+// speed rule that moves the joints of the kinematic world once per cycle, and
+// the leg geometry that decides there which feet touch the ground.
+//
+// Model frame: x is the robot's right, y its forward direction, z up; the
+// origin is the torso's centre, 0.385 m above the soles in the zero pose
+// (legs straight, arms pointing forward).
 #ifndef FIELDSIM_BODY_H
 #define FIELDSIM_BODY_H
 
@@ -21,11 +27,52 @@ enum Joint {
 };
 // clang-format on
 
+// Parts of the robot; a joint's child always comes after its parent.
+// clang-format off
+enum Part {
+  kTorso, kNeck, kHead,
+  kLShoulder, kLUpperArm, kLElbow, kLLowerArm,
+  kRShoulder, kRUpperArm, kRElbow, kRLowerArm,
+  kLHip1, kLHip2, kLThigh, kLShank, kLAnkle, kLFoot,
+  kRHip1, kRHip2, kRThigh, kRShank, kRAnkle, kRFoot,
+  kPartCount
+};
+// clang-format on
+
+struct Vec3 {
+  double x = 0;
+  double y = 0;
+  double z = 0;
+};
+
+enum class Shape { kBox, kSphere, kCapsule };
+
+struct PartInfo {
+  const char* name;
+  Shape shape;
+  // Box: edge lengths along x, y, z. Sphere: the radius in x. Capsule: the
+  // radius in x and the length of its cylinder, along z, in z.
+  Vec3 size;
+  double mass;  // kg, spread uniformly over the shape
+  Vec3 centre;  // in the model frame, zero pose
+  bool collides;
+};
+
+const PartInfo& partInfo(int part);
+constexpr double kTorsoHeightAboveSoles = 0.385;  // in the zero pose
+
 struct JointInfo {
   const char* effector;   // name in the agent's speed commands
   const char* perceptor;  // name in the perception's HJ records
   double min_degrees;
   double max_degrees;
+  // The joint turns `child` relative to `parent` about `axis` through
+  // `anchor` (model frame, zero pose); a positive angle turns it by the
+  // right-hand rule.
+  Part child;
+  Part parent;
+  Vec3 anchor;
+  Vec3 axis;
 };
 
 const JointInfo& jointInfo(int joint);
@@ -54,6 +101,26 @@ class Body {
  private:
   std::array<double, kJointCount> angles_{};
 };
+
+// A unit quaternion w + xi + yj + zk.
+struct Quat {
+  double w = 1;
+  double x = 0;
+  double y = 0;
+  double z = 0;
+};
+Quat operator*(const Quat& a, const Quat& b);
+Quat axisAngle(Vec3 unit_axis, double radians);
+Vec3 rotate(const Quat& q, Vec3 v);
+
+struct PartPose {
+  Vec3 position;  // of the part's centre
+  Quat orientation;
+};
+
+// Where every part is for the joint angles of `body`, in the model frame
+// with the torso at the origin and unturned.
+std::array<PartPose, kPartCount> partPoses(const Body& body);
 
 // Vertical hip-to-ankle extent of a leg (metres), from hip roll, hip pitch
 // and knee.

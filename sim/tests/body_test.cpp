@@ -62,6 +62,60 @@ TEST(Joints, StopAtTheirLimits) {
   }
 }
 
+TEST(RobotModel, ZeroPoseIsTheTableAndTheMassIsTheRobots) {
+  const auto poses = partPoses(Body{});
+  double mass = 0;
+  for (int p = 0; p < kPartCount; ++p) {
+    const Vec3 c = partInfo(p).centre;
+    EXPECT_NEAR(poses[p].position.x, c.x, 1e-12) << partInfo(p).name;
+    EXPECT_NEAR(poses[p].position.y, c.y, 1e-12) << partInfo(p).name;
+    EXPECT_NEAR(poses[p].position.z, c.z, 1e-12) << partInfo(p).name;
+    EXPECT_DOUBLE_EQ(poses[p].orientation.w, 1) << partInfo(p).name;
+    mass += partInfo(p).mass;
+  }
+  EXPECT_NEAR(mass, 4.6071, 1e-9);
+  // The soles are 0.385 m below the torso's centre.
+  const PartInfo& foot = partInfo(kRFoot);
+  EXPECT_NEAR(foot.centre.z - foot.size.z / 2, -kTorsoHeightAboveSoles, 1e-12);
+}
+
+TEST(RobotModel, JointsTurnThePartsTheWayTheAgentExpects) {
+  Body body;
+  // Hip pitch lifts the thigh forward; the shank and foot follow.
+  body.setAngle(kRle3, 90);
+  auto poses = partPoses(body);
+  EXPECT_NEAR(poses[kRFoot].position.z, -0.115 + 0.005, 0.03);
+  EXPECT_GT(poses[kRFoot].position.y, 0.2);
+  // A negative knee bends the shank backwards.
+  body = Body{};
+  body.setAngle(kLle4, -90);
+  poses = partPoses(body);
+  EXPECT_LT(poses[kLFoot].position.y, -0.05);
+  EXPECT_NEAR(poses[kLShank].position.z, -0.235, 0.01);
+  // Outward hip roll is negative on the right leg, positive on the left.
+  body = Body{};
+  body.setAngle(kRle2, -30);
+  body.setAngle(kLle2, 30);
+  poses = partPoses(body);
+  EXPECT_GT(poses[kRFoot].position.x, 0.055 + 0.1);
+  EXPECT_LT(poses[kLFoot].position.x, -0.055 - 0.1);
+  // Shoulder pitch -90 lowers the arm that points forward in the zero pose.
+  body = Body{};
+  body.setAngle(kLae1, -90);
+  poses = partPoses(body);
+  EXPECT_LT(poses[kLLowerArm].position.z, 0.075 - 0.1);
+  EXPECT_NEAR(poses[kLLowerArm].position.y, 0, 0.01);
+  // The hip yaw-pitch of both legs turns their feet in opposite senses.
+  body = Body{};
+  body.setAngle(kLle1, -45);
+  body.setAngle(kRle1, -45);
+  poses = partPoses(body);
+  const Vec3 left_toe = rotate(poses[kLFoot].orientation, {0, 1, 0});
+  const Vec3 right_toe = rotate(poses[kRFoot].orientation, {0, 1, 0});
+  EXPECT_NEAR(left_toe.x, -right_toe.x, 1e-3);
+  EXPECT_GT(std::abs(left_toe.x), 0.2);
+}
+
 TEST(LegGeometry, StraightLegIsThighPlusShank) {
   Body body;
   EXPECT_NEAR(legHeight(body, LegSide::kLeft), 0.25, 1e-12);
