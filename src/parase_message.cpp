@@ -43,8 +43,27 @@ const char* const SideNames[] = {"our", "left", "right", "illegal"};
 
 namespace {
 
-// What a keyword does with the numbers that follow it.
-enum class Act { kGyro, kAngle, kSimTime, kGameTime, kPlayMode, kPolar, kBall, kFoot };
+// What a keyword does with the numbers that follow it. Two keywords read
+// nothing: the name in "(team NAME)" and the contents of a "(hear ...)"
+// section are text that other programs choose, so the rest of such a tag is
+// passed over without looking for keywords in it.
+enum class Act {
+  kGyro,
+  kAngle,
+  kSimTime,
+  kGameTime,
+  kPlayMode,
+  kPolar,
+  kBall,
+  kFoot,
+  kSkipTag
+};
+
+// Keywords that count only right after an opening parenthesis, as the tag's
+// name: "pm" inside a name (a team called "Hampmton") is not the play mode.
+bool NamesATag(Act act) {
+  return act == Act::kPlayMode || act == Act::kSkipTag;
+}
 
 struct Action {
   Act act;
@@ -120,6 +139,8 @@ constexpr Keyword kKeywords[] = {
     {"llj5",    Angle(JointId::lle5),               0},
     {"lf)",     Foot(wm::lfrp, wm::lfrp_count),     0},
     {"llj6",    Angle(JointId::lle6),               0},
+    {"team",    Do(Act::kSkipTag),                  0},
+    {"hear",    Do(Act::kSkipTag),                  0},
 };
 // clang-format on
 
@@ -389,9 +410,8 @@ int Parase::Find_Keyword() {
   const int end = kIndex.first[c] + kIndex.count[c];
   for (int i = kIndex.first[c]; i < end; ++i) {
     const int row = kIndex.rows[i];
-    // "pm" inside a name (a team called "Hampmton") is not the play mode.
     if (kIndex.seconds[row] != static_cast<char>(next)) continue;
-    if (kKeywords[row].action.act == Act::kPlayMode &&
+    if (NamesATag(kKeywords[row].action.act) &&
         (msg_index == 0 || server_msg[msg_index - 1] != '(')) {
       continue;
     }
@@ -432,5 +452,18 @@ void Parase::Run_Keyword(int row) {
       ReadFoot(*this, *action.foot);
       ++*action.foot_count;
       break;
+    case Act::kSkipTag:
+      Skip_Rest_Of_Tag();
+      break;
+  }
+}
+
+// Moves the cursor onto the ')' that closes the tag it is in, passing over
+// any tags nested in it, or onto the end of the text.
+void Parase::Skip_Rest_Of_Tag() {
+  for (int depth = 0; msg_index < msg_length; ++msg_index) {
+    const char c = server_msg[msg_index];
+    if (c == '(') ++depth;
+    if (c == ')' && depth-- == 0) return;
   }
 }

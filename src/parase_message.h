@@ -72,6 +72,7 @@ class Parase {
   int msg_length = 0;
 
   void Skip(int count);
+  void Skip_Rest_Of_Tag();
   bool Match(const char* word, size_t size);
   int Find_Keyword();
   void Run_Keyword(int row);

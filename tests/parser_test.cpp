@@ -203,6 +203,34 @@ TEST_F(ParserTest, PmCountsOnlyWhereItOpensATagAndNeverReadsPastTheEnd) {
   EXPECT_EQ(wm::pm, PM_ILLEGAL);
 }
 
+TEST_F(ParserTest, TeamNamesAndSaidWordsAreNeverReadAsKeywords) {
+  // "Wolf)" ends like the left foot's keyword "lf)".
+  Parse("(GS (t 0.00) (pm PlayOn))(See (P (team Wolf) (id 5) (pol 3.12 20.51 -6.20)))");
+  EXPECT_EQ(wm::lfrp_count, 0);
+  EXPECT_EQ(wm::lfrp_0_count, 1);
+  // Its six reads would have run on into the joint that follows.
+  Parse("(GS (t 0.00) (pm PlayOn))(See (P (team Wolf) (id 5) (llowerarm (pol 3.10 58.70 "
+        "-6.20))))(HJ (n raj1) (ax -83.17))");
+  EXPECT_EQ(wm::agent.get_cur_ang_rae1(), -83.17);
+  EXPECT_EQ(wm::lfrp.f_z, 0);
+  Parse("(GS (t 0.00) (pm PlayOn))(HJ (n raj1) (ax -83.17))(hear 0.00 self raj1)");
+  EXPECT_EQ(wm::agent.get_cur_ang_rae1(), -83.17);
+  Parse("(hear 1.00 12.5 (nested (pm Goal_Left)) F1L) (HJ (n raj2) (ax 4.00))");
+  EXPECT_EQ(wm::pm, PM_PLAY_ON);
+  EXPECT_EQ(wm::agent.get_cur_ang_rae2(), 4);
+  // Only as a tag's name: "hear" and "team" elsewhere are plain text.
+  Parse("(HJ (n laj1) (ax 3.00)) team hear (HJ (n laj2) (ax 5.00))");
+  EXPECT_EQ(wm::agent.get_cur_ang_lae2(), 5);
+}
+
+TEST_F(ParserTest, AHeardFlagNameCannotMoveTheRobotToTheOtherHalf) {
+  const std::string right_half = "(See (F1L (pol 7.31 0 0)) (F1R (pol 5.31 0 0)) (F2L (pol 9.31 0 0)))";
+  Parse(right_half + "(hear 0.00 -20.00 F1L)(GS (t 0.00) (pm KickOff_Right))");
+  EXPECT_FALSE(wm::is_side_left);
+  EXPECT_DOUBLE_EQ(wm::agent.my_pos.getX(), 1);
+  EXPECT_EQ(wm::pm, PM_KICK_OFF_LEFT);  // the own team's kick-off
+}
+
 TEST_F(ParserTest, AKickOffIsDecodedWithTheSideAsItStoodBeforeTheMessage) {
   const std::string left_half = "(F1L (pol 5.31 0 0)) (F1R (pol 7.31 0 0)) (F2L (pol 5.31 0 0))";
   Parse(left_half + "(pm KickOff_Left)");
