@@ -23,9 +23,11 @@ typedef char Field[kMaxFieldLength + 1];
 bool hasSlot(long number) { return number >= 0 && number < kFormationSlots; }
 
 // Reads characters until one of `stops` (returned) or the end of the file.
+// A NUL byte in the file is a character like any other, not the end of
+// `stops`.
 int skipUntil(FILE* file, const char* stops) {
   int c;
-  while ((c = std::fgetc(file)) != EOF && std::strchr(stops, c) == nullptr) {
+  while ((c = std::fgetc(file)) != EOF && (c == '\0' || std::strchr(stops, c) == nullptr)) {
   }
   return c;
 }
@@ -75,15 +77,26 @@ void readFormation(FILE* file) {
   }
 }
 
+void reportUnreadable(int error) {
+  std::cerr << kFormationFile << ": cannot be read (" << std::strerror(error)
+            << "); every start position stays (0, 0, 0)" << "\n";
+}
+
 }  // namespace
 
+// A file that opens but fails to read (a directory of that name, say) counts
+// as unreadable: whatever was read before the failure is dropped, so that
+// every position is (0, 0, 0) as the line says.
 void Agent::get_my_position() {
   FILE* file = std::fopen(kFormationFile, "r");
   if (file == nullptr) {
-    std::cerr << kFormationFile << ": cannot be read (" << std::strerror(errno)
-              << "); every start position stays (0, 0, 0)" << "\n";
+    reportUnreadable(errno);
   } else {
     readFormation(file);
+    if (std::ferror(file)) {
+      reportUnreadable(errno);
+      for (VecPosition& position : wm::my_player_pos) position = VecPosition(0, 0, 0);
+    }
     std::fclose(file);
   }
   const VecPosition own = hasSlot(wm::my_number) ? wm::my_player_pos[wm::my_number]

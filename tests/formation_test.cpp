@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <string>
 
@@ -91,11 +93,24 @@ TEST_F(Formation, NumberElevenHasItsOwnSlot) {
   expectSlot(10, -1, -3, 0);
 }
 
-TEST_F(Formation, MissingFileIsReportedOnceAndLeavesTheOrigin) {
-  const std::string err = loadExisting(2);
-  EXPECT_NE(err.find("formations.conf"), std::string::npos);
-  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+TEST_F(Formation, MissingOrUnreadableFileIsReportedOnceAndLeavesTheOrigin) {
+  const std::string missing = loadExisting(2);
+  EXPECT_NE(missing.find("formations.conf: cannot be read ("), std::string::npos);
+  EXPECT_EQ(std::count(missing.begin(), missing.end(), '\n'), 1);
   expectOwnPosition(0, 0, 0);
+  // A directory of that name opens, but its first read fails.
+  ASSERT_EQ(mkdir((dir.path() + "/formations.conf").c_str(), 0755), 0);
+  const std::string directory = loadExisting(2);
+  EXPECT_EQ(directory.substr(0, directory.find('(')), missing.substr(0, missing.find('(')));
+  EXPECT_EQ(directory.substr(directory.find(')')), missing.substr(missing.find(')')));
+  expectOwnPosition(0, 0, 0);
+}
+
+TEST_F(Formation, NulBytesAreSkippedLikeAnyOtherCharacter) {
+  const char content[] = "hdr\0x\n*7 -1.5 2 0 \n\0\n*8 1 1 1 \n#\n";
+  load(std::string(content, sizeof content - 1), 7);
+  expectOwnPosition(-1.5, 2, 0);
+  expectSlot(8, 1, 1, 1);
 }
 
 TEST_F(Formation, FileWithoutEndMarkKeepsItsRecords) {
