@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "socket.h"
 #include "world_model.h"
 
 class TRoboCupConnection;
@@ -50,10 +51,6 @@ class Command {
   SoccerCommand m_queueJointCommands[MAX_JOINTS];
   SoccerCommand m_SayCommand;
 };
-
-// The largest perception message the agent accepts: the receive buffer's
-// 16 KiB less the 4-byte length prefix and the terminating NUL.
-const int kMaxMessageLength = 16384 - 4 - 1;
 
 // Turns one perception message into the world model.
 class Parase {

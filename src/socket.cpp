@@ -14,7 +14,6 @@
 #include <string>
 
 #include "log.h"
-#include "parase_message.h"
 
 // ---------------------------------------------------------------------------
 // TDataPorter
@@ -396,18 +395,6 @@ bool fill(int fd, ReceiveBuffer& buf, int count) {
   return true;
 }
 
-// Consumes `count` bytes of the stream, those held first, so that the next
-// frame starts at the front. False when the stream ends first.
-bool skip(int fd, ReceiveBuffer& buf, uint64_t count) {
-  while (static_cast<uint64_t>(buf.held()) < count) {
-    count -= buf.held();
-    buf.clear();
-    if (!readMore(fd, buf)) return false;
-  }
-  buf.begin += static_cast<int>(count);
-  return true;
-}
-
 }  // namespace
 
 TRoboCupConnection::TRoboCupConnection(const char* strHost, int iPort)
@@ -460,9 +447,11 @@ bool TRoboCupConnection::getMessage(char* msg, int iMaxLen) const {
   }
   const uint32_t msgLen = decodeLength(buf.data);
   buf.begin = kPrefixSize;
+  // A frame over the limit is refused at once, without waiting for its body
+  // (up to 4 GiB): what follows in the stream can no longer be framed.
   if (msgLen > static_cast<uint32_t>(iMaxLen) ||
       msgLen > static_cast<uint32_t>(kMaxMessageLength)) {
-    if (!skip(fd, buf, msgLen)) buf.clear();
+    buf.clear();
     return false;
   }
   if (!fill(fd, buf, static_cast<int>(msgLen))) {

@@ -69,6 +69,10 @@ class TConnection {
   TDataPorter* m_SocketFD;
 };
 
+// The largest message the agent accepts: the receive buffer's 16 KiB less the
+// 4-byte length prefix and the terminating NUL.
+const int kMaxMessageLength = 16384 - 4 - 1;
+
 // The agent's connection to the simulation server: every message either way
 // is a 4-byte big-endian length followed by the text.
 class TRoboCupConnection : public TConnection {
@@ -79,7 +83,8 @@ class TRoboCupConnection : public TConnection {
   // Frames and sends one message; true only when the whole frame went out.
   bool sendCommand(const char* msg) const;
   // Receives one frame whose body is at most iMaxLen bytes into msg (room
-  // for iMaxLen + 1 bytes) as a NUL-terminated string.
+  // for iMaxLen + 1 bytes) as a NUL-terminated string. False when the
+  // stream ends or fails, or the frame is longer.
   bool getMessage(char* msg, int iMaxLen) const;
 };
 
