@@ -16,6 +16,9 @@ class Agent {
 
   // Cycle (agent_cycle.cpp; resets and effector text in agent.cpp).
   void run(TRoboCupConnection* conn);
+  // One cycle for one perception message: parses it, decides, steps a
+  // motion or beams, and returns the text to send.
+  std::string answer(char* message);
   void sendPlayerInformation(TRoboCupConnection* conn);
   void InitializePlayerPosition(TRoboCupConnection* conn);
   void Init_Agent_Info();
@@ -24,6 +27,8 @@ class Agent {
   void empty_exec();
   // The effector message for the speeds now in wm::agent.
   std::string effector_string() const;
+  // The beam message to the own formation place.
+  std::string beam_string() const;
 
   // Decision (agent_think.cpp) and formation (agent_formation.cpp).
   void think();

@@ -1,9 +1,11 @@
 // The player's cycle: register, take the formation place, then answer every
-// perception message with exactly one message of its own.
+// perception message with exactly one message of its own: receive, answer,
+// send.
 #include <cstdio>
 #include <iostream>
 
 #include "agent.h"
+#include "log.h"
 #include "parase_message.h"
 #include "socket.h"
 #include "world_model.h"
@@ -24,30 +26,39 @@ void Agent::run(TRoboCupConnection* conn) {
   get_my_position();
   Init_Agent_Info();
 
-  // Both buffers hold a whole perception message; static, as they are large
-  // and one agent runs per process.
+  // Holds a whole perception message; static, as it is large and one agent
+  // runs per process.
   static char message[kMaxMessageLength + 1];
-  static Parase parser;
-  while (conn->getMessage(message, kMaxMessageLength)) {
-    parser.Get_Info(message);
-    parser.Par_Info();
-    empty_exec();
-    if (wm::pm == PM_BEFORE_KICK_OFF && wm::Sim_Cycle <= kLastBeamCycle) {
-      InitializePlayerPosition(conn);
-      wm::Record_Cycle = wm::Sim_Cycle;
-      std::cout << "before kick off ing" << "\n";
-    } else if (isGoal(wm::pm) && wm::goal_in_cycle == 0) {
-      // One beam per goal; the kick re-arms this for the next goal.
-      wm::goal_in_cycle = 1;
-      InitializePlayerPosition(conn);
-      std::cout << "goal ing" << "\n";
-    } else {
-      if (wm::Sim_Cycle <= kLastResetCycle) init_status();
-      think();
-      conn->sendCommand(effector_string().c_str());
-    }
-    ++wm::Sim_Cycle;
+  for (;;) {
+    // The cycle's log lines go out in one write, once the reply has gone.
+    LogHold cycle_log(CommLogger);
+    if (!conn->getMessage(message, kMaxMessageLength)) return;
+    conn->sendCommand(answer(message).c_str());
   }
+}
+
+std::string Agent::answer(char* message) {
+  static Parase parser;
+  parser.Get_Info(message);
+  parser.Par_Info();
+  empty_exec();
+  std::string reply;
+  if (wm::pm == PM_BEFORE_KICK_OFF && wm::Sim_Cycle <= kLastBeamCycle) {
+    reply = beam_string();
+    wm::Record_Cycle = wm::Sim_Cycle;
+    std::cout << "before kick off ing" << "\n";
+  } else if (isGoal(wm::pm) && wm::goal_in_cycle == 0) {
+    // One beam per goal; the kick re-arms this for the next goal.
+    wm::goal_in_cycle = 1;
+    reply = beam_string();
+    std::cout << "goal ing" << "\n";
+  } else {
+    if (wm::Sim_Cycle <= kLastResetCycle) init_status();
+    think();
+    reply = effector_string();
+  }
+  ++wm::Sim_Cycle;
+  return reply;
 }
 
 void Agent::sendPlayerInformation(TRoboCupConnection* conn) {
@@ -57,8 +68,12 @@ void Agent::sendPlayerInformation(TRoboCupConnection* conn) {
 }
 
 void Agent::InitializePlayerPosition(TRoboCupConnection* conn) {
+  conn->sendCommand(beam_string().c_str());
+}
+
+std::string Agent::beam_string() const {
   const VecPosition pos = wm::agent.getPosition();
   char beam[1024];
   std::snprintf(beam, sizeof beam, "(beam %f %f %f)", pos.getX(), pos.getY(), pos.getZ());
-  conn->sendCommand(beam);
+  return beam;
 }

@@ -16,14 +16,21 @@ Logger::Logger(const char* file_name, bool enabled)
       m_Enabled(enabled) {}
 
 Logger::~Logger() {
+  release();
   if (m_Created && m_OS != nullptr) delete m_OS;
+}
+
+std::ostream& Logger::target() { return m_Held ? m_HeldItems : *m_OS; }
+
+void Logger::flushUnlessHeld() {
+  if (!m_Held) m_OS->flush();
 }
 
 template <typename T>
 Logger& Logger::put(const T& item) {
   if (m_Enabled && m_OS != nullptr) {
-    *m_OS << item;
-    m_OS->flush();
+    target() << item;
+    flushUnlessHeld();
   }
   return *this;
 }
@@ -36,10 +43,22 @@ Logger& Logger::operator<<(double d) { return put(d); }
 
 Logger& Logger::write(const char* data, std::size_t len) {
   if (m_Enabled && m_OS != nullptr) {
-    m_OS->write(data, static_cast<std::streamsize>(len));
-    m_OS->flush();
+    target().write(data, static_cast<std::streamsize>(len));
+    flushUnlessHeld();
   }
   return *this;
+}
+
+void Logger::hold() { m_Held = true; }
+
+void Logger::release() {
+  if (!m_Held) return;
+  m_Held = false;
+  const std::string items = m_HeldItems.str();
+  m_HeldItems.str(std::string());
+  if (items.empty() || m_OS == nullptr) return;
+  m_OS->write(items.data(), static_cast<std::streamsize>(items.size()));
+  m_OS->flush();
 }
 
 bool Logger::setEnabled(bool enabled) {

@@ -1,9 +1,11 @@
 // A switchable output stream that flushes every item, so a log is complete up
-// to its last item even when the process is killed.
+// to its last item even when the process is killed. While held (LogHold), the
+// items wait and then go out together in one write.
 #ifndef VEXA_LOG_H
 #define VEXA_LOG_H
 
 #include <ostream>
+#include <sstream>
 #include <string>
 
 class Logger {
@@ -29,13 +31,35 @@ class Logger {
   bool setEnabled(bool enabled);
   bool getEnabled() const;
 
+  // From hold() on, items are kept back; release() writes them all with one
+  // write and flush, and writes at once again from then on.
+  void hold();
+  void release();
+
  private:
   template <typename T>
   Logger& put(const T& item);
+  std::ostream& target();
+  void flushUnlessHeld();
 
   std::ostream* m_OS;
   bool m_Created;
   bool m_Enabled;
+  bool m_Held = false;
+  std::ostringstream m_HeldItems;  // formatted as m_OS would format them
+};
+
+// Holds a logger for the life of a scope: everything logged in it goes out
+// in one write at its end.
+class LogHold {
+ public:
+  explicit LogHold(Logger& log) : m_Log(log) { m_Log.hold(); }
+  ~LogHold() { m_Log.release(); }
+  LogHold(const LogHold&) = delete;
+  LogHold& operator=(const LogHold&) = delete;
+
+ private:
+  Logger& m_Log;
 };
 
 extern Logger BasicLogger;

@@ -51,6 +51,20 @@ TEST_F(LoggerFile, RawBytesKeepTheirNulBytes) {
   EXPECT_EQ(readFile(path), std::string(framed, sizeof framed));
 }
 
+TEST_F(LoggerFile, HeldItemsWaitAndThenGoOutTogetherInOrder) {
+  Logger log(path.c_str(), true);
+  log << "before ";
+  {
+    LogHold hold(log);
+    log << "a" << 1 << 2.5 << '\n';
+    log.write("\0\0", 2);
+    EXPECT_EQ(readFile(path), "before ");
+  }
+  EXPECT_EQ(readFile(path), std::string("before a12.5\n\0\0", 15));
+  log << "after";
+  EXPECT_EQ(readFile(path).substr(15), "after");
+}
+
 TEST(Logger, UnopenableFileIsSilentlyLost) {
   Logger log("./no-such-directory/x.log", true);
   log << "lost" << 1;
