@@ -1,5 +1,8 @@
 #include "linux_main.h"
 
+#include <sys/socket.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -86,4 +89,31 @@ void Print_Help() {
             << "\n";
   std::cout << ""
             << "\n";
+}
+
+namespace {
+
+volatile sig_atomic_t signalled_socket = -1;
+volatile sig_atomic_t stop_signalled = 0;
+
+// Only async-signal-safe calls here: shutdown makes the blocked receive
+// return at once.
+void onStopSignal(int) {
+  stop_signalled = 1;
+  if (signalled_socket >= 0) shutdown(signalled_socket, SHUT_RDWR);
+}
+
+}  // namespace
+
+void EndOnSignals() {
+  struct sigaction action {};
+  action.sa_handler = onStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+void SetSignalledSocket(int fd) {
+  signalled_socket = fd;
+  if (stop_signalled) shutdown(fd, SHUT_RDWR);
 }

@@ -18,4 +18,12 @@ bool ReadOption(int argc, char** argv);
 bool IsHelpRequest(int argc, char** argv);
 void Print_Help();
 
+// SIGINT and SIGTERM end the player as the server's end of the game does:
+// its connection to the server is shut down, the next receive fails and the
+// agent's loop returns, so that main returns 0 and all output is flushed.
+void EndOnSignals();
+// The socket those signals shut down; a signal that came before it was
+// known shuts it down at once.
+void SetSignalledSocket(int fd);
+
 #endif

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   // Writing to a server that has gone away must fail the send, not end the
   // process; the next receive then ends the agent's loop normally.
   signal(SIGPIPE, SIG_IGN);
+  EndOnSignals();
 
   std::cout << "Vexa Simulation 3D Team 2008 "
             << "\n";
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
   // refused connect: the socket stays open and connected() stays true.
   TRoboCupConnection connection("", -1);
   if (!connection.openConnection(host.c_str(), port)) return EXIT_FAILURE;
+  SetSignalledSocket(connection.getSocketFD());
 
   std::cout << "Main Loop"
             << "\n";

@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -108,6 +110,35 @@ TEST(Program, ServerGoneAtOnceStillEndsWell) {
   agent.join();
   EXPECT_EQ(outcome.status, 0);
   EXPECT_THAT(outcome.out, HasSubstr("Main Loop\n"));
+}
+
+// A player stopped by a signal, its standard output going to a file (fully
+// buffered), leaves everything it printed and exits 0.
+TEST(Program, SigtermOrSigintEndsWellAndKeepsTheOutput) {
+  for (int signal_number : {SIGTERM, SIGINT}) {
+    LoopbackPeer server;
+    const std::string out = "signal_out_" + std::to_string(getpid());
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (!freopen(out.c_str(), "w", stdout)) _exit(99);
+      const std::string port = std::to_string(server.port());
+      execl(VEXA_BINARY, VEXA_BINARY, "-p", port.c_str(), static_cast<char*>(nullptr));
+      _exit(98);
+    }
+    ASSERT_TRUE(server.accept());
+    EXPECT_EQ(server.recvFrame(), "(scene rsg/agent/nao/nao.rsg)");
+    EXPECT_TRUE(server.recvFrame().has_value());  // init
+    EXPECT_TRUE(server.sendFrame("(GS (t 0.00) (pm BeforeKickOff))"));
+    EXPECT_THAT(server.recvFrame().value_or(""), StartsWith("(beam "));
+    kill(pid, signal_number);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "signal " << signal_number;
+    EXPECT_THAT(slurp(out), HasSubstr("Main Loop\nbefore kick off ing\n"));
+    EXPECT_THAT(slurp(".logfiles/Communications.log"),
+                HasSubstr("Server -> Client: \"(GS (t 0.00) (pm BeforeKickOff))\"\nClient -> Serever: "));
+    std::remove(out.c_str());
+  }
 }
 
 }  // namespace
