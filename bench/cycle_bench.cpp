@@ -8,12 +8,10 @@
 #include <benchmark/benchmark.h>
 
 #include <iostream>
-#include <memory>
 #include <string>
 
 #include "agent.h"
 #include "full_message.h"
-#include "parase_message.h"
 #include "world_model.h"
 
 namespace {
@@ -44,19 +42,14 @@ void runCycles(benchmark::State& state, int number, WalkForwardT phase) {
   wm::Sim_Cycle = 500;
   wm::Walk_Cycle = 400;
   wm::wft = phase;
-  auto parser = std::make_unique<Parase>();
   Agent agent(nullptr);
   agent.Init_Agent_Info();
 
   DiscardBuffer discard;
   std::streambuf* const console = std::cout.rdbuf(&discard);
   for (auto _ : state) {
-    parser->Get_Info(message.data());
-    parser->Par_Info();
-    agent.empty_exec();
-    agent.think();
-    const std::string effectors = agent.effector_string();
-    benchmark::DoNotOptimize(effectors.data());
+    const std::string reply = agent.answer(message.data());
+    benchmark::DoNotOptimize(reply.data());
   }
   std::cout.rdbuf(console);
   state.SetItemsProcessed(state.iterations());
