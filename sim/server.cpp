@@ -13,7 +13,9 @@
 #include <cstring>
 #include <iostream>
 
+#include "kinematic.h"
 #include "perception.h"
+#include "physics.h"
 #include "report.h"
 
 namespace fieldsim {
@@ -43,7 +45,17 @@ void requestStop() {
   stop_requested = 1;
 }
 
-Server::Server(Options options) : options_(std::move(options)), world_(options_.ball) {}
+namespace {
+
+std::unique_ptr<Dynamics> makeDynamics(const Options& options) {
+  if (options.world == WorldKind::kKinematic) return std::make_unique<KinematicDynamics>();
+  return std::make_unique<PhysicsDynamics>(options.physics);
+}
+
+}  // namespace
+
+Server::Server(Options options)
+    : options_(std::move(options)), world_(options_.ball, makeDynamics(options_)) {}
 
 Server::~Server() {
   for (auto& connection : connections_) close(*connection);

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "kinematic.h"
+
 namespace fieldsim {
 namespace {
 
