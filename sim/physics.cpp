@@ -428,19 +428,18 @@ std::array<PartPose, kPartCount> PhysicsDynamics::partPoses(const Robot& robot) 
 }
 
 std::string PhysicsDynamics::summary() const {
-  std::string out =
-      formatted("physics: %s, world CFM %g, %d blow-ups recovered",
-                settings_.quick_step ? "dWorldQuickStep" : "dWorldStep", settings_.cfm, blow_ups_);
-  if (rebuilds_ > 0) out += formatted(" (%d by rebuilding the world)", rebuilds_);
+  std::string out = formatted("physics: %s, world CFM %g; %d blow-ups recovered",
+                              settings_.quick_step ? "dWorldQuickStep" : "dWorldStep",
+                              settings_.cfm, blow_ups_);
+  if (rebuilds_ > 0) out += formatted(", %d by rebuilding the world", rebuilds_);
   std::string who;
   for (const auto& robot : robots_) {
     const Robot& owner = robot->owner();
     if (owner.stats.blow_ups == 0) continue;
-    who +=
-        formatted("%s%s %d", who.empty() ? "" : ", ", owner.label().c_str(), owner.stats.blow_ups);
+    who += formatted(" %s %d", owner.label().c_str(), owner.stats.blow_ups);
   }
-  if (!who.empty()) out += " (" + who + ")";
-  return out + formatted(", %d engine messages\n", engine_messages);
+  if (!who.empty()) out += "; robots reset:" + who;
+  return out + formatted("; %d engine messages\n", engine_messages);
 }
 
 }  // namespace fieldsim
