@@ -17,10 +17,12 @@
 //   its motors at once, and sleeping would make the figures depend on the
 //   engine's sleep thresholds.
 // - After every step each robot's bodies are checked; a robot whose state is
-//   not finite or out of bounds (the stepper can blow up) is put back to its
-//   state of the cycle before, at rest, and counted. An internal error of the
-//   engine, which would abort the process, rebuilds the whole world from the
-//   last good states instead.
+//   not finite, out of bounds or torn at a joint (the stepper can blow up) is
+//   put back, at rest, in its posture of the last good cycle (torso pose and
+//   joint angles, every part placed from the robot's table, so that no joint
+//   error is left to blow it up again), and counted. An internal error of
+//   the engine, which would abort the process, rebuilds the whole world from
+//   the last good postures instead.
 #ifndef FIELDSIM_PHYSICS_H
 #define FIELDSIM_PHYSICS_H
 
@@ -101,7 +103,7 @@ class PhysicsDynamics : public Dynamics {
   dBodyID ball_ = nullptr;
   dGeomID ball_geom_ = nullptr;
   std::vector<std::unique_ptr<PhysicsRobot>> robots_;
-  std::vector<RobotState> good_;  // each robot's state after the last good step
+  std::vector<Posture> good_;  // each robot's after the last good step
   BodyState good_ball_;
 
   std::deque<dJointFeedback> feedback_;

@@ -14,19 +14,21 @@ constexpr double kStopErp = 0.8;
 constexpr double kStopCfm = 1e-8;
 constexpr double kJointCfm = 1e-8;
 constexpr double kDrag = 0.01;  // N per m/s, and N m per rad/s
-// A state beyond these is a blown-up one.
+// A state beyond these is a blown-up one. The stepper's transients stay
+// below them: a small joint sphere can spin at a few hundred rad/s for a
+// step, and a foot can be torn some 30 cm off its ankle and be pulled back
+// by the error correction within a few steps; a blow-up passes them within
+// a step or two on its way to 1e32.
 constexpr double kMaxDistance = 100;  // m from the centre spot
 constexpr double kMaxSpeed = 100;     // m/s
 constexpr double kMaxSpin = 1000;     // rad/s
+constexpr double kMaxJointGap = 0.5;  // m between a hinge's two anchors
 
 Vec3 operator+(Vec3 a, Vec3 b) {
   return {a.x + b.x, a.y + b.y, a.z + b.z};
 }
 Vec3 operator-(Vec3 a, Vec3 b) {
   return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-Quat conjugate(const Quat& q) {
-  return {q.w, -q.x, -q.y, -q.z};
 }
 double length(Vec3 v) {
   return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
@@ -139,16 +141,25 @@ void PhysicsRobot::prepareStep(const PhysicsSettings& settings) {
 }
 
 void PhysicsRobot::place(Vec2 position, double heading, double torso_height) {
-  const RobotState now = state();
-  const Quat to_torso = conjugate(now[kTorso].orientation);
-  const Quat turn = facing(heading);
-  const Vec3 origin{position.x, position.y, torso_height};
-  RobotState placed;
+  assemble({{position.x, position.y, torso_height}, facing(heading), posture().angles});
+}
+
+Posture PhysicsRobot::posture() const {
+  Posture posture{torsoPosition(), pose(kTorso).orientation, {}};
+  for (int j = 0; j < kJointCount; ++j) posture.angles.setAngle(j, angle(j));
+  return posture;
+}
+
+void PhysicsRobot::assemble(const Posture& posture) {
+  const auto poses = partPoses(posture.angles);
+  RobotState state;
   for (int p = 0; p < kPartCount; ++p) {
-    const Vec3 offset = rotate(to_torso, now[p].position - now[kTorso].position);
-    placed[p] = {origin + rotate(turn, offset), turn * (to_torso * now[p].orientation), {}, {}};
+    state[p] = {posture.torso_position + rotate(posture.torso_orientation, poses[p].position),
+                posture.torso_orientation * poses[p].orientation,
+                {},
+                {}};
   }
-  setState(placed, true);
+  setState(state, true);
 }
 
 void PhysicsRobot::push(double impulse) {
@@ -200,6 +211,13 @@ bool PhysicsRobot::sane() const {
         !std::isfinite(q[0] + q[1] + q[2] + q[3])) {
       return false;
     }
+  }
+  for (dJointID joint : joints_) {
+    dVector3 on_child;
+    dVector3 on_parent;
+    dJointGetHingeAnchor(joint, on_child);
+    dJointGetHingeAnchor2(joint, on_parent);
+    if (length(toVec3(on_child) - toVec3(on_parent)) > kMaxJointGap) return false;
   }
   return true;
 }

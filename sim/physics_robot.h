@@ -23,6 +23,14 @@ struct BodyState {
 };
 using RobotState = std::array<BodyState, kPartCount>;
 
+// Where the torso is and how the joints stand: enough to put every part in
+// its place, with each joint exactly whole.
+struct Posture {
+  Vec3 torso_position;
+  Quat torso_orientation;
+  Body angles;
+};
+
 class PhysicsRobot {
  public:
   // What a geom of the robot tells the collision handler.
@@ -41,14 +49,18 @@ class PhysicsRobot {
   Robot& owner() const { return owner_; }
   // The motors' target speeds, clamped, and their torque; drag on every part.
   void prepareStep(const PhysicsSettings& settings);
-  // The whole robot moved rigidly, upright, torso at a height; at rest.
+  // The whole robot in its current joint pose, upright, torso at a height;
+  // at rest.
   void place(Vec2 position, double heading, double torso_height);
+  Posture posture() const;
+  // Every part where the posture puts it, at rest.
+  void assemble(const Posture& posture);
   void push(double impulse);
   void setEnabled(bool enabled);
 
   RobotState state() const;
   void setState(const RobotState& state, bool at_rest);
-  // Every position and speed finite and within bounds.
+  // Every position and speed finite and within bounds, every joint whole.
   bool sane() const;
 
   double angle(int joint) const;  // degrees
