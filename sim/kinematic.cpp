@@ -113,7 +113,7 @@ Vec3 KinematicDynamics::camera(const Robot& robot) const {
 std::array<PartPose, kPartCount> KinematicDynamics::partPoses(const Robot& robot) const {
   auto poses = fieldsim::partPoses(robot.body);
   Quat turn = axisAngle({0, 0, 1}, radians(robot.heading - 90));
-  if (robot.knocked) turn = turn * axisAngle({1, 0, 0}, -kPi / 2);
+  if (robot.knocked) turn = turn * axisAngle({1, 0, 0}, kPi / 2);
   double lowest = 0;
   for (int p = 0; p < kPartCount; ++p) {
     poses[p] = {rotate(turn, poses[p].position), turn * poses[p].orientation};
