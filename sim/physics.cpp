@@ -156,6 +156,7 @@ void PhysicsDynamics::addRobot(Robot& robot) {
   robots_.push_back(
       std::make_unique<PhysicsRobot>(robot, world_, space_, robot.position, robot.heading));
   good_.push_back(robots_.back()->posture());
+  reset_.push_back(false);
   air_cycles_.push_back({});
   lift_off_.push_back({});
 }
@@ -299,7 +300,7 @@ void PhysicsDynamics::readFeet() {
     for (int leg = 0; leg < 2; ++leg) {
       robot.feet[leg].reset();
       const Sum& sum = sums[leg];
-      if (!sum.touched || !robot.owner().present) continue;
+      if (!sum.touched || !robot.owner().present || reset_[r]) continue;
       const dBodyID foot = robot.body(leg == 0 ? kLFoot : kRFoot);
       dVector3 centre{0, 0, 0};
       if (sum.weight > 0) {
@@ -342,7 +343,8 @@ void PhysicsDynamics::countSteps(std::size_t r) {
 void PhysicsDynamics::checkRobots() {
   for (std::size_t r = 0; r < robots_.size(); ++r) {
     PhysicsRobot& robot = *robots_[r];
-    if (robot.sane()) {
+    reset_[r] = !robot.sane();
+    if (!reset_[r]) {
       good_[r] = robot.posture();
     } else {
       robot.assemble(good_[r]);

@@ -104,6 +104,7 @@ class PhysicsDynamics : public Dynamics {
   dGeomID ball_geom_ = nullptr;
   std::vector<std::unique_ptr<PhysicsRobot>> robots_;
   std::vector<Posture> good_;  // each robot's after the last good step
+  std::vector<bool> reset_;    // put back in this cycle: its feet do not read
   BodyState good_ball_;
 
   std::deque<dJointFeedback> feedback_;
