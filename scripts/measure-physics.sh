@@ -11,8 +11,9 @@
 #     cycles 250, 270, ... 630, each followed for 30 s;
 #  3. goalkeeper: player 1 with the ball 1.5 m away, 1200 cycles;
 #  4. a game of two teams of eleven, 3000 cycles;
-#  5. speed: that game's cycles per second, and 22 robots stepped without
-#     agents (standing, then lying), cycles per second.
+#  5. speed: that game's cycles per second (wall clock), and 22 robots
+#     stepped without agents (standing, then lying), cycles per second of
+#     processor time.
 # Every game runs in sync mode, so the figures do not depend on the
 # machine's load, except the speeds, which want a quiet machine.
 # The games' files stay in build/measure/runs/ ($VEXA_MEASURE_BUILD names
@@ -204,5 +205,5 @@ row "4. 22 players: score" game score
 row "4. 22 players: late replies" game late
 row "4. 22 players: blow-ups" game blow-ups
 row "5. 22 players with agents: cycles/s" game rate
-row "5. 22 robots standing, no agents: cycles/s" bench standing
-row "5. 22 robots lying, no agents: cycles/s" bench lying
+row "5. 22 robots standing, no agents: cycles per processor-second" bench standing
+row "5. 22 robots lying, no agents: cycles per processor-second" bench lying
