@@ -9,6 +9,8 @@ ensure_build_deps() {
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
   [ -f /usr/include/gmock/gmock.h ] || missing+=(libgmock-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+  command -v pkg-config >/dev/null || missing+=(pkg-config)
+  [ -f /usr/include/ode/ode.h ] || missing+=(libode-dev)
   if [ ${#missing[@]} -gt 0 ]; then
     echo "installing: ${missing[*]}"
     local sudo=""

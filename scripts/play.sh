@@ -7,8 +7,12 @@
 # PLAYERS (default 3: the goalkeeper and two field players) are taken from
 # formations.conf in shirt-number order; from 12 on they form a second team,
 # RIVALS, numbered from 1 again. CYCLES (default 6000, two minutes of play)
-# bounds the game. Extra fieldsim options can be given in $FIELDSIM_ARGS,
-# for instance FIELDSIM_ARGS=--realtime to play at the pace of a real server.
+# bounds the game. The world is fieldsim's default, rigid-body physics.
+# Extra fieldsim options can be given in $FIELDSIM_ARGS, for instance
+# FIELDSIM_ARGS=--realtime to play at the pace of a real server, or
+# FIELDSIM_ARGS="--world kinematic" for the fast kinematic world.
+# $VEXA_PLAY_BUILD names a build directory to use as it is (no build), and
+# $VEXA_PLAY_GAME where the game's files go.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -20,15 +24,18 @@ if ! [[ $players =~ ^[0-9]+$ ]] || [ "$players" -lt 1 ] || [ "$players" -gt 22 ]
   exit 2
 fi
 
-source scripts/deps.sh
-ensure_build_deps
-build=build/play
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+build=${VEXA_PLAY_BUILD:-build/play}
+if [ -z "${VEXA_PLAY_BUILD:-}" ]; then
+  source scripts/deps.sh
+  ensure_build_deps
+  if [ ! -f "$build/build.ninja" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  cmake --build "$build" --target vexa3d fieldsim
 fi
-cmake --build "$build" --target vexa3d fieldsim
+build=$(cd "$build" && pwd)
 
-game=$repo/$build/game
+game=${VEXA_PLAY_GAME:-$build/game}
 rm -rf "$game"
 mkdir -p "$game"
 pids=()
@@ -70,7 +77,7 @@ for i in $(seq "$players"); do
   dir=$game/$team-$number
   mkdir -p "$dir/.logfiles"
   cp formations.conf "$dir/"
-  (cd "$dir" && exec "$repo/$build/vexa3d" -s 127.0.0.1 -p "$port" -t "$team" -n "$number" \
+  (cd "$dir" && exec "$build/vexa3d" -s 127.0.0.1 -p "$port" -t "$team" -n "$number" \
     >output.txt 2>&1) &
   pids+=("$!")
 done

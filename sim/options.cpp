@@ -33,6 +33,18 @@ bool toKnock(const std::string& text, Knock& knock) {
          toInt(text.substr(at + 1), 0, 1 << 30, knock.cycle);
 }
 
+bool toWorld(const std::string& text, WorldKind& world) {
+  if (text != "physics" && text != "kinematic") return false;
+  world = text == "physics" ? WorldKind::kPhysics : WorldKind::kKinematic;
+  return true;
+}
+
+bool toSolver(const std::string& text, bool& quick) {
+  if (text != "step" && text != "quick") return false;
+  quick = text == "quick";
+  return true;
+}
+
 bool readValue(Options& options, const std::string& flag, const std::string& value) {
   if (flag == "--port") return toInt(value, 0, 65535, options.port);
   if (flag == "--cycles") return toInt(value, 0, 1 << 30, options.cycles);
@@ -48,14 +60,18 @@ bool readValue(Options& options, const std::string& flag, const std::string& val
     options.knocks.push_back(knock);
     return true;
   }
+  if (flag == "--world") return toWorld(value, options.world);
+  if (flag == "--cfm") return toDouble(value, options.physics.cfm) && options.physics.cfm >= 0;
+  if (flag == "--solver") return toSolver(value, options.physics.quick_step);
   if (flag == "--trace") options.trace_file = value;
   if (flag == "--svg") options.svg_file = value;
   return !value.empty();
 }
 
 bool takesValue(const std::string& flag) {
-  for (const char* name : {"--port", "--cycles", "--agents", "--join-timeout", "--reply-timeout",
-                           "--ball", "--knock", "--trace", "--svg"}) {
+  for (const char* name :
+       {"--port", "--cycles", "--agents", "--join-timeout", "--reply-timeout", "--ball", "--knock",
+        "--world", "--cfm", "--solver", "--trace", "--svg"}) {
     if (flag == name) return true;
   }
   return false;
@@ -98,7 +114,13 @@ std::string usage() {
          "  --join-timeout S    ...or after S seconds with those that have (default 30)\n"
          "  --reply-timeout MS  sync mode: a reply later than this is late (default 1000)\n"
          "  --ball X,Y          where the ball starts (default 0,0)\n"
-         "  --knock UNUM@CYCLE  knock the left team's player UNUM over at CYCLE (repeatable)\n"
+         "  --knock UNUM@CYCLE  knock the left team's player UNUM over at CYCLE (repeatable);\n"
+         "                      in the physics world, a push on the torso from behind\n"
+         "  --world W           physics (default): rigid bodies on the Open Dynamics Engine;\n"
+         "                      kinematic: the fast world of movement rules\n"
+         "  --cfm VALUE         physics: the world's constraint force mixing (default 1e-5)\n"
+         "  --solver S          physics: step (default, dWorldStep) or quick (dWorldQuickStep,\n"
+         "                      20 iterations)\n"
          "  --trace FILE        one line per cycle: cycle, play mode, ball, robots' poses\n"
          "  --svg FILE          a picture of the field with the robots' and the ball's paths\n"
          "A beam (beam X Y R) places the robot at X, Y facing R degrees, in its team's frame.\n";

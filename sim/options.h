@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "physics.h"
 #include "world.h"
 
 namespace fieldsim {
@@ -14,6 +15,8 @@ struct Knock {
   int number;  // shirt number in the left team
   int cycle;
 };
+
+enum class WorldKind { kPhysics, kKinematic };
 
 struct Options {
   int port = 3100;  // 0 picks a free port
@@ -26,6 +29,8 @@ struct Options {
   std::vector<Knock> knocks;
   std::string trace_file;
   std::string svg_file;
+  WorldKind world = WorldKind::kPhysics;
+  PhysicsSettings physics;
   bool help = false;
 };
 

@@ -9,10 +9,6 @@
 namespace fieldsim {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kBothFeetForce = 22.05;  // newtons per foot
-constexpr double kOneFootForce = 2 * kBothFeetForce;
-
 struct Landmark {
   const char* name;
   Vec2 place;
@@ -29,15 +25,9 @@ std::string polar(const Polar& p) {
   return formatted("(pol %.2f %.2f %.2f)", p.distance, p.horizontal, p.vertical);
 }
 
-void addFoot(std::string& out, const char* name, double force) {
-  out += formatted("(FRP (n %s) (c 0.00 0.00 -0.02) (f 0.00 0.00 %.2f))", name, force);
-}
-
-void addFeet(std::string& out, const Robot& robot) {
-  const bool both = robot.contacts.left && robot.contacts.right;
-  const double force = both ? kBothFeetForce : kOneFootForce;
-  if (robot.contacts.left) addFoot(out, "lf", force);
-  if (robot.contacts.right) addFoot(out, "rf", force);
+void addFoot(std::string& out, const char* name, const FootForce& foot) {
+  out += formatted("(FRP (n %s) (c %.2f %.2f %.2f) (f %.2f %.2f %.2f))", name, foot.centre.x,
+                   foot.centre.y, foot.centre.z, foot.force.x, foot.force.y, foot.force.z);
 }
 
 // The other robots, nearest first, as many as the length limit allows with
@@ -51,8 +41,9 @@ void addPlayers(std::string& out, const World& world, const Robot& self) {
     return distance(a->position, self.position) < distance(b->position, self.position);
   });
   for (const Robot* other : others) {
+    const Polar seen = world.dynamics().seen(self, world.dynamics().camera(*other));
     std::string entry = " (P (team " + other->team + ") (id " + std::to_string(other->number) +
-                        ") " + polar(seenFrom(self, other->position, kCameraHeight)) + ")";
+                        ") " + polar(seen) + ")";
     if (out.size() + entry.size() + 1 > kMaxPerceptionBytes) break;
     out += entry;
   }
@@ -60,32 +51,26 @@ void addPlayers(std::string& out, const World& world, const Robot& self) {
 
 }  // namespace
 
-Polar seenFrom(const Robot& robot, Vec2 point, double z) {
-  const double dx = point.x - robot.position.x;
-  const double dy = point.y - robot.position.y;
-  const double dz = z - kCameraHeight;
-  const double ground = std::hypot(dx, dy);
-  const double bearing = std::atan2(dy, dx) * 180 / kPi;
-  return {std::hypot(ground, dz), normalizeDegrees(bearing - robot.heading),
-          std::atan2(dz, ground) * 180 / kPi};
-}
-
 std::string perception(const World& world, const Robot& robot) {
   std::string out;
   out.reserve(4096);
   out += formatted("(time (now %.2f))", world.time());
   out += formatted("(GS (t %.2f) (pm %s))", world.gameTime(), playModeName(world.mode()));
-  const double spin = robot.spike_cycles > 0 ? kGyroSpike : 0;
-  out += formatted("(GYR (n torso) (rt %.2f %.2f %.2f))", spin, 0.0, robot.yaw_rate);
+  const Dynamics& dynamics = world.dynamics();
+  const Senses senses = dynamics.senses(robot);
+  out +=
+      formatted("(GYR (n torso) (rt %.2f %.2f %.2f))", senses.gyro.x, senses.gyro.y, senses.gyro.z);
   for (int j = 0; j < kJointCount; ++j) {
-    out += formatted("(HJ (n %s) (ax %.2f))", jointInfo(j).perceptor, robot.body.angle(j));
+    out += formatted("(HJ (n %s) (ax %.2f))", jointInfo(j).perceptor, senses.angles[j]);
   }
-  addFeet(out, robot);
+  if (senses.feet[0]) addFoot(out, "lf", *senses.feet[0]);
+  if (senses.feet[1]) addFoot(out, "rf", *senses.feet[1]);
   out += "(See";
   for (const Landmark& mark : kLandmarks) {
-    out += std::string(" (") + mark.name + " " + polar(seenFrom(robot, mark.place, 0)) + ")";
+    const Polar seen = dynamics.seen(robot, {mark.place.x, mark.place.y, 0});
+    out += std::string(" (") + mark.name + " " + polar(seen) + ")";
   }
-  out += " (B " + polar(seenFrom(robot, world.ball(), kBallRadius)) + ")";
+  out += " (B " + polar(dynamics.seen(robot, dynamics.ball())) + ")";
   addPlayers(out, world, robot);
   out += ")";
   return out;

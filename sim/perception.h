@@ -15,15 +15,6 @@ namespace fieldsim {
 // left out of the vision. A full view of 22 players takes about 2.5 KB.
 constexpr std::size_t kMaxPerceptionBytes = 16384 - 4 - 1;
 
-struct Polar {
-  double distance;    // metres, from the camera
-  double horizontal;  // degrees, anticlockwise from the heading
-  double vertical;    // degrees, up from the horizontal
-};
-
-// Where a point of the field (height z) is seen from the robot's camera.
-Polar seenFrom(const Robot& robot, Vec2 point, double z);
-
 std::string perception(const World& world, const Robot& robot);
 
 }  // namespace fieldsim

@@ -132,7 +132,8 @@ std::string summary(const World& world, double wall_seconds) {
     received += s.messages_in;
     sent += s.messages_out;
   }
-  return out + formatted("messages exchanged: %d received, %d sent\n", received, sent);
+  out += formatted("messages exchanged: %d received, %d sent\n", received, sent);
+  return out + world.dynamics().summary();
 }
 
 std::string svgPicture(const World& world) {

@@ -13,7 +13,9 @@
 #include <cstring>
 #include <iostream>
 
+#include "kinematic.h"
 #include "perception.h"
+#include "physics.h"
 #include "report.h"
 
 namespace fieldsim {
@@ -43,7 +45,17 @@ void requestStop() {
   stop_requested = 1;
 }
 
-Server::Server(Options options) : options_(std::move(options)), world_(options_.ball) {}
+namespace {
+
+std::unique_ptr<Dynamics> makeDynamics(const Options& options) {
+  if (options.world == WorldKind::kKinematic) return std::make_unique<KinematicDynamics>();
+  return std::make_unique<PhysicsDynamics>(options.physics);
+}
+
+}  // namespace
+
+Server::Server(Options options)
+    : options_(std::move(options)), world_(options_.ball, makeDynamics(options_)) {}
 
 Server::~Server() {
   for (auto& connection : connections_) close(*connection);
@@ -125,9 +137,23 @@ void Server::playCycle() {
   for (auto& connection : connections_) {
     if (connection->awaiting_reply) ++connection->robot->stats.late_replies;
   }
+  std::vector<bool> was_down;
+  for (const auto& robot : world_.robots()) was_down.push_back(robot->down);
   world_.step();
+  if (options_.world == WorldKind::kPhysics) reportFalls(was_down);
   if (trace_.is_open()) trace_ << traceLine(world_) << "\n";
   if (world_.cycle() % kProgressEvery == 0) std::cout << progressLine(world_) << "\n";
+}
+
+// In the physics world falls come from the bodies; each is told when it
+// happens, so that a fall and a get-up can be timed.
+void Server::reportFalls(const std::vector<bool>& was_down) {
+  for (std::size_t i = 0; i < was_down.size(); ++i) {
+    const Robot& robot = *world_.robots()[i];
+    if (robot.down == was_down[i]) continue;
+    std::cout << "fieldsim: " << robot.label() << (robot.down ? " fell" : " got up") << " at cycle "
+              << world_.cycle() << "\n";
+  }
 }
 
 void Server::applyKnocks() {

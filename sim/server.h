@@ -43,6 +43,7 @@ class Server {
   bool waitForAgents();
   void playCycle();
   void applyKnocks();
+  void reportFalls(const std::vector<bool>& was_down);
   void sendPerceptions();
   // Handles the network until the deadline, or in sync mode until every
   // agent that was sent a perception has answered.

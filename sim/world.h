@@ -1,28 +1,8 @@
 // The field, the ball, the robots and the rules of the game as the stand-in
-// server plays them: a kinematic model, not a physics engine.
-//
-// Rules of movement, chosen so that every motion of the agent has its effect:
-// - Joints move by the speeds of the last reply, one cycle at a time.
-// - A foot is on the ground unless its leg is clearly shorter than the other
-//   (see footContacts).
-// - When a lifted foot lands, the robot takes a step:
-//   * a side step, if that leg's hip roll went far out during the swing: the
-//     robot moves sideways towards that leg's side by kSideStepLength; with
-//     the ball within kOrbitRadius it moves around the ball instead and turns
-//     by the same angle the other way, so that circling brings the goal ahead;
-//   * a step on the spot, if the supporting leg stands upright (its hip pitch
-//     at least kUprightHipPitch): no advance; the robot turns by its hip-yaw
-//     offsets (lle1 - rle1) and pivots on the supporting foot, away from a
-//     foot landing ahead (it is pulled back under the body) and towards a
-//     foot landing behind, by the angle the feet then make;
-//   * otherwise a walking step: the robot advances by the distance the
-//     landing ankle is ahead of the supporting one (kMaxStep at most) and
-//     turns by its hip-yaw offsets (lle1 - rle1).
-// - A lifted foot swinging forward fast with the ball in front and near
-//   kicks it along the heading; the ball rolls and slows down by friction.
-// - A ball crossing a goal line between the posts is a goal.
-// - A knocked robot has no foot on the ground until both legs reach the deep
-//   squat of a stand-up; from there it stands.
+// server plays them: play modes, kick-off, goals, beams, scores, statistics
+// and paths. How the robots and the ball move, and what a robot senses, is
+// left to a Dynamics: the kinematic world (kinematic.h) or the rigid-body
+// physics world (physics.h).
 #ifndef FIELDSIM_WORLD_H
 #define FIELDSIM_WORLD_H
 
@@ -33,13 +13,9 @@
 #include <vector>
 
 #include "body.h"
+#include "dynamics.h"
 
 namespace fieldsim {
-
-struct Vec2 {
-  double x = 0;
-  double y = 0;
-};
 
 enum class TeamSide { kLeft, kRight };
 
@@ -49,33 +25,11 @@ const char* playModeName(PlayMode mode);
 constexpr double kFieldHalfLength = 6;
 constexpr double kFieldHalfWidth = 4;
 constexpr double kGoalHalfWidth = 0.7;
-constexpr double kBallRadius = 0.04;
-// The camera sits in the torso, 0.25 m above the ball's centre.
-constexpr double kCameraHeight = 0.29;
+constexpr double kGoalHeight = 0.8;
 
 constexpr int kBeforeKickOffCycles = 50;
 constexpr int kKickOffCycles = 100;
 constexpr int kGoalPauseCycles = 100;
-
-constexpr double kSideStepRoll = 20;  // degrees of outward hip roll
-constexpr double kSideStepLength = 0.06;
-constexpr double kOrbitRadius = 1.0;
-constexpr double kUprightHipPitch = 7.5;  // degrees
-constexpr double kFeetApart = 0.11;
-constexpr double kMaxStep = 0.12;
-constexpr double kMaxPivotOffset = 0.03;  // of a foot landing ahead or behind
-
-constexpr double kKickFootSpeed = 0.6;  // m/s of a foot swinging forward
-constexpr double kKickReach = 0.45;     // ball's distance from the robot
-constexpr double kKickHalfAngle = 60;   // degrees either side of the heading
-constexpr double kKickGain = 2.5;       // ball speed per foot speed
-constexpr double kMaxBallSpeed = 3;
-constexpr double kBallDeceleration = 0.8;  // m/s², rolling friction
-
-constexpr double kSquatHipPitch = 95;
-constexpr double kSquatKnee = -125;
-constexpr int kGyroSpikeCycles = 10;
-constexpr double kGyroSpike = 200;  // degrees per second
 
 struct RobotStats {
   int beams = 0;
@@ -88,6 +42,7 @@ struct RobotStats {
   int messages_in = 0;
   int messages_out = 0;
   int late_replies = 0;
+  int blow_ups = 0;  // physics: times its bodies had to be reset
 };
 
 struct Robot {
@@ -99,7 +54,10 @@ struct Robot {
   Vec2 position;
   double heading = 0;  // degrees, anticlockwise from the +x axis
   Body body;
-  std::array<double, kJointCount> speeds{};  // radians per second, this cycle
+  std::array<double, kJointCount> speeds{};  // radians per second, as last commanded
+  bool down = false;                         // fallen, as the summary counts it
+
+  // The kinematic world's state of the feet and falls.
   Contacts contacts{true, true};
   bool knocked = false;
   int spike_cycles = 0;
@@ -120,7 +78,8 @@ struct Robot {
 
 class World {
  public:
-  explicit World(Vec2 ball_start = {});
+  // Without a dynamics, the kinematic world.
+  explicit World(Vec2 ball_start = {}, std::unique_ptr<Dynamics> dynamics = nullptr);
 
   // The first team name seen plays on the left, the second on the right;
   // there is no room for a third.
@@ -133,7 +92,7 @@ class World {
   // right team is the field turned half round.
   void beam(Robot& robot, double x, double y, double rotation_degrees);
   void knock(Robot& robot);
-  // One cycle: joints, feet, steps, kicks, ball, goals and play mode.
+  // One cycle: robots and ball move, then kicks, goals, falls and play mode.
   void step();
 
   int cycle() const { return cycle_; }
@@ -142,40 +101,46 @@ class World {
   PlayMode mode() const { return mode_; }
   int score(TeamSide side) const { return score_[index(side)]; }
   std::string teamName(TeamSide side) const { return teams_[index(side)]; }
-  Vec2 ball() const { return ball_; }
+  Vec2 ball() const;
   Vec2 ballStart() const { return ball_start_; }
   // Where the ball went; a kick-off from the centre starts a new piece.
   const std::vector<std::vector<Vec2>>& ballPath() const { return ball_path_; }
   int kicks() const { return kicks_; }
   const std::vector<std::unique_ptr<Robot>>& robots() const { return robots_; }
+  const Dynamics& dynamics() const { return *dynamics_; }
+
+  // For the replay, in both worlds: every part of a robot in field
+  // coordinates, and the vertical force under each foot (left, right; 0 for
+  // a foot in the air), in newtons. Whether it is fallen is robot.down.
+  std::array<PartPose, kPartCount> partPoses(const Robot& robot) const;
+  std::array<double, 2> footForces(const Robot& robot) const;
 
  private:
   static int index(TeamSide side) { return side == TeamSide::kLeft ? 0 : 1; }
+  bool ballInPlay() const;
   void setMode(PlayMode mode);
-  void updateFeet(Robot& robot);
-  bool updateKnocked(Robot& robot);
-  void land(Robot& robot, LegSide leg);
-  void sideStep(Robot& robot, LegSide leg);
-  void maybeKick(Robot& robot, double foot_speed, int leg);
-  void moveBall();
-  bool checkGoal(Vec2 from);
+  void countKick(Robot& robot);
+  void ruleBall(Vec2 from);
+  bool checkGoal(Vec2 from, Vec3 to);
+  void countFalls(Robot& robot);
   void updatePlayMode();
   void recordPath(Robot& robot);
 
+  std::unique_ptr<Dynamics> dynamics_;
   int cycle_ = 0;
   PlayMode mode_ = PlayMode::kBeforeKickOff;
   int mode_since_ = 0;
   std::array<std::string, 2> teams_;
   std::array<int, 2> score_{};
   Vec2 ball_start_;
-  Vec2 ball_;
-  Vec2 ball_velocity_;
   std::vector<std::vector<Vec2>> ball_path_;
   int kicks_ = 0;
   std::vector<std::unique_ptr<Robot>> robots_;
 };
 
 double distance(Vec2 a, Vec2 b);
+// Keeps a point within the margin robots may stray into past the lines.
+void keepNearField(Vec2& point);
 // Angle in (-180, 180].
 double normalizeDegrees(double degrees);
 

@@ -6,7 +6,7 @@
 #   goal.sh FIELDSIM VEXA3D SOURCE_DIR
 source "$(dirname "$0")/lib.sh"
 
-start_fieldsim --cycles 4500 --agents 2 --ball 4.5,0
+start_fieldsim --world kinematic --cycles 4500 --agents 2 --ball 4.5,0
 start_agent VEXA3D 1
 start_agent VEXA3D 11
 wait_game

@@ -6,7 +6,7 @@
 #   goalkeeper.sh FIELDSIM VEXA3D SOURCE_DIR
 source "$(dirname "$0")/lib.sh"
 
-start_fieldsim --cycles 1200 --ball -4,0
+start_fieldsim --world kinematic --cycles 1200 --ball -4,0
 start_agent VEXA3D 1
 wait_game
 

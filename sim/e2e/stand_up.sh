@@ -4,7 +4,7 @@
 #   stand_up.sh FIELDSIM VEXA3D SOURCE_DIR
 source "$(dirname "$0")/lib.sh"
 
-start_fieldsim --cycles 1100 --knock 2@250
+start_fieldsim --world kinematic --cycles 1100 --knock 2@250
 start_agent VEXA3D 2
 wait_game
 

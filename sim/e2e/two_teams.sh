@@ -15,7 +15,7 @@ stop_teams() {
 }
 cleanup_hooks+=(stop_teams)
 
-start_fieldsim --cycles 500 --agents 22
+start_fieldsim --world kinematic --cycles 500 --agents 22
 "$source_dir/scripts/start-team.sh" 127.0.0.1 "$port" VEXA3D >/dev/null
 "$source_dir/scripts/start-team.sh" 127.0.0.1 "$port" RIVALS >/dev/null
 wait "$sim_pid" || fail "fieldsim ended with status $?"

@@ -10,7 +10,7 @@ ball=$4
 cycles=$5
 expect_circling=${6:-}
 
-start_fieldsim --cycles "$cycles" --ball "$ball"
+start_fieldsim --world kinematic --cycles "$cycles" --ball "$ball"
 start_agent VEXA3D 11
 wait_game
 

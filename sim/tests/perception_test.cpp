@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "kinematic.h"
+
 namespace fieldsim {
 namespace {
 
@@ -59,11 +61,11 @@ TEST_F(PerceptionTest, OnlyFeetOnTheGroundReportAndOneFootCarriesTheWeight) {
 
 TEST_F(PerceptionTest, VisionFromTheTorsoCameraRelativeToTheHeading) {
   robot_.heading = 90;
-  const Polar ball = seenFrom(robot_, {-3, 2}, kBallRadius);
+  const Polar ball = world_.dynamics().seen(robot_, {-3, 2, kBallRadius});
   EXPECT_NEAR(ball.distance, std::sqrt(4 + 0.0625), 1e-12);
   EXPECT_NEAR(ball.horizontal, 0, 1e-12);
   EXPECT_LT(ball.vertical, 0);
-  const Polar flag = seenFrom(robot_, {-6, 4}, 0);  // F1L, ahead and to the left
+  const Polar flag = world_.dynamics().seen(robot_, {-6, 4, 0});  // F1L, ahead and to the left
   EXPECT_NEAR(flag.horizontal, std::atan2(3, 4) * 180 / M_PI, 1e-9);
   const std::string text = perception(world_, robot_);
   EXPECT_NE(text.find("(See (G1L (pol "), std::string::npos);

@@ -137,7 +137,7 @@ class Client {
 };
 
 TEST(Server, AnAgentPlaysUntilTheGameEndsAndItsBeamCounts) {
-  Fieldsim sim({"--agents", "1", "--cycles", "30"});
+  Fieldsim sim({"--agents", "1", "--cycles", "30", "--world", "kinematic"});
   ASSERT_NE(sim.port(), 0);
   Client agent(sim.port());
   ASSERT_TRUE(agent.connected());

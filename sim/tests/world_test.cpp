@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "kinematic.h"
+
 namespace fieldsim {
 namespace {
 
@@ -196,6 +198,30 @@ TEST_F(WorldTest, SpeedsHoldForOneCycle) {
   EXPECT_GT(moved, 0);
   world_.step();
   EXPECT_DOUBLE_EQ(robot_.body.angle(kLae1), moved);
+}
+
+// What the replay shows: the parts stood on the ground at the robot's place
+// and heading, lying when knocked, and the weight on the touching feet.
+TEST_F(WorldTest, PartsInFieldCoordinatesAndTheFeetsForces) {
+  world_.beam(robot_, -2, 1, 90);
+  legPose(robot_, LegSide::kLeft, 0, 0, 0);
+  legPose(robot_, LegSide::kRight, 0, 0, 0);
+  auto parts = world_.partPoses(robot_);
+  EXPECT_NEAR(parts[kTorso].position.x, -2, 1e-9);
+  EXPECT_NEAR(parts[kTorso].position.y, 1, 1e-9);
+  EXPECT_NEAR(parts[kTorso].position.z, kTorsoHeightAboveSoles, 1e-9);
+  const Vec3 forward = rotate(parts[kTorso].orientation, {0, 1, 0});
+  EXPECT_NEAR(forward.y, 1, 1e-9);  // facing the field's y axis
+  EXPECT_NEAR(parts[kLFoot].position.x, -2 - 0.055, 1e-9);
+  EXPECT_NEAR(parts[kLFoot].position.y, 1 + 0.025, 1e-9);
+  const auto forces = world_.footForces(robot_);
+  EXPECT_NEAR(forces[0] + forces[1], 44.1, 1e-9);
+  world_.knock(robot_);
+  world_.step();
+  parts = world_.partPoses(robot_);
+  EXPECT_LT(parts[kTorso].position.z, 0.1);
+  EXPECT_GT(parts[kTorso].position.z, 0.04);
+  EXPECT_EQ(world_.footForces(robot_)[0], 0);
 }
 
 }  // namespace

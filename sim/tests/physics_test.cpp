@@ -1,0 +1,250 @@
+#include "physics.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "perception.h"
+
+namespace fieldsim {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kWeight = 4.6071 * 9.81;
+constexpr int kTenSeconds = 500;
+
+struct Pose {
+  int joint;
+  double degrees;
+};
+const std::vector<Pose> kWalkingCrouch = {{kLle3, 10}, {kLle4, -20}, {kLle5, 10},
+                                          {kRle3, 10}, {kRle4, -20}, {kRle5, 10}};
+
+double distance3(Vec3 a, Vec3 b) {
+  return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
+                   (a.z - b.z) * (a.z - b.z));
+}
+
+class PhysicsTest : public ::testing::Test {
+ protected:
+  explicit PhysicsTest(PhysicsSettings settings = {}) { make(settings); }
+
+  void make(PhysicsSettings settings) {
+    auto dynamics = std::make_unique<PhysicsDynamics>(settings);
+    physics_ = dynamics.get();
+    world_ = std::make_unique<World>(Vec2{3, 3}, std::move(dynamics));
+    robot_ = &world_->addRobot(TeamSide::kLeft, 2, "VEXA3D");
+    world_->beam(*robot_, -2, 0, 0);
+  }
+
+  void run(int cycles) {
+    for (int i = 0; i < cycles; ++i) world_->step();
+  }
+
+  // Drives joints to a pose as an agent would, then holds them still.
+  void pose(const std::vector<Pose>& targets) {
+    for (int i = 0; i < 100; ++i) {
+      for (const Pose& p : targets) {
+        robot_->speeds[p.joint] = (p.degrees - robot_->body.angle(p.joint)) * kPi / 180 / 0.1;
+      }
+      world_->step();
+    }
+    robot_->speeds.fill(0);
+  }
+
+  Vec3 torso() const { return physics_->bodies(*robot_).torsoPosition(); }
+
+  PhysicsDynamics* physics_ = nullptr;
+  std::unique_ptr<World> world_;
+  Robot* robot_ = nullptr;
+};
+
+TEST_F(PhysicsTest, AFreeBodyFallsWithGravity) {
+  physics_->lift(*robot_, 3);
+  const double start = torso().z;
+  run(20);
+  // The stepper's semi-implicit Euler: after n steps of dt the drop is
+  // g dt^2 n(n+1)/2, that is g t^2/2 with t^2 read as t(t+dt).
+  const double t = 20 * kCycleSeconds;
+  EXPECT_NEAR(start - torso().z, 9.81 * t * (t + kCycleSeconds) / 2, 0.01 * 9.81 * t * t / 2);
+}
+
+TEST_F(PhysicsTest, ADroppedBallBouncesAndComesToRest) {
+  physics_->throwBall({0, 0, 1}, {});
+  double rebound = 0;
+  for (int i = 0; i < 100; ++i) {
+    world_->step();
+    if (physics_->ballVelocity().z > 0) rebound = std::max(rebound, physics_->ball().z);
+  }
+  EXPECT_GT(rebound, 0.3);  // restitution 0.8 of the impact speed would reach 0.64 m
+  run(400);
+  EXPECT_NEAR(physics_->ball().z, kPhysicsBallRadius, 0.002);
+  EXPECT_LT(distance3(physics_->ballVelocity(), {}), 0.001);
+}
+
+TEST_F(PhysicsTest, ARolledBallSlowsDownAndStops) {
+  physics_->throwBall({0, 0, kPhysicsBallRadius}, {2, 0, 0});
+  run(50);
+  const double after_one_second = physics_->ballVelocity().x;
+  EXPECT_LT(after_one_second, 1.5);
+  EXPECT_GT(after_one_second, 0.1);
+  run(500);
+  EXPECT_LT(distance3(physics_->ballVelocity(), {}), 0.01);
+  EXPECT_LT(physics_->ball().x, 4);
+}
+
+// The motors holding speed 0 keep the robot standing, its weight on its feet.
+void expectStandsStill(World& world, PhysicsDynamics& physics, Robot& robot) {
+  const Vec3 start = physics.bodies(robot).torsoPosition();
+  double worst_sum = kWeight;
+  for (int i = 0; i < kTenSeconds; ++i) {
+    world.step();
+    if (i < 50) continue;
+    const auto forces = world.footForces(robot);
+    const double sum = forces[0] + forces[1];
+    if (std::fabs(sum - kWeight) > std::fabs(worst_sum - kWeight)) worst_sum = sum;
+  }
+  EXPECT_LT(distance3(physics.bodies(robot).torsoPosition(), start), 0.01);
+  EXPECT_NEAR(worst_sum, kWeight, 0.05 * kWeight);
+  EXPECT_FALSE(robot.down);
+  const std::string text = perception(world, robot);
+  EXPECT_NE(text.find("(FRP (n lf) (c "), std::string::npos) << text;
+  EXPECT_NE(text.find("(FRP (n rf) (c "), std::string::npos) << text;
+}
+
+TEST_F(PhysicsTest, ARobotStandsInTheZeroPoseAndInTheWalkingCrouch) {
+  run(50);
+  expectStandsStill(*world_, *physics_, *robot_);
+  pose(kWalkingCrouch);
+  run(50);
+  expectStandsStill(*world_, *physics_, *robot_);
+  EXPECT_EQ(physics_->blowUps(), 0);
+}
+
+TEST_F(PhysicsTest, APushedRobotFalls) {
+  pose(kWalkingCrouch);
+  run(50);
+  world_->knock(*robot_);
+  run(150);
+  EXPECT_TRUE(robot_->down);
+  EXPECT_EQ(robot_->stats.falls, 1);
+}
+
+class WeakRobotTest : public PhysicsTest {
+ protected:
+  WeakRobotTest() : PhysicsTest({1e-5, false, 0.05}) {}
+};
+
+TEST_F(WeakRobotTest, CollapsesWithAlmostNoTorque) {
+  run(250);
+  EXPECT_TRUE(robot_->down);
+  EXPECT_LT(torso().z, 0.1);
+}
+
+TEST_F(PhysicsTest, AJointTurnsAtItsCommandedSpeedUpToTheClampAndStopsAtItsRange) {
+  const auto turned = [&](int joint, double speed) {
+    const double before = physics_->bodies(*robot_).angle(joint);
+    robot_->speeds[joint] = speed;
+    world_->step();
+    return (physics_->bodies(*robot_).angle(joint) - before) * kPi / 180;
+  };
+  run(25);
+  turned(kLae1, 1);  // the motor takes one cycle to reach its speed
+  EXPECT_NEAR(turned(kLae1, 1), 0.02, 0.001);
+  EXPECT_NEAR(turned(kLae1, 1), 0.02, 0.001);
+  turned(kRae1, -10);
+  EXPECT_NEAR(turned(kRae1, -10), -6.1395 * kCycleSeconds, 0.05 * 6.1395 * kCycleSeconds);
+  run(40);  // the speed holds until the next command
+  EXPECT_NEAR(physics_->bodies(*robot_).angle(kRae1), -120, 1);
+  EXPECT_GT(physics_->bodies(*robot_).angle(kLae1), 20);
+}
+
+// Each part sits where the robot's table puts it for the measured angles.
+TEST_F(PhysicsTest, PartsFollowTheJointsAsTheTableSays) {
+  const std::vector<Pose> targets = {{kLae1, -60}, {kLae2, 40}, {kRae3, 50}, {kRae4, 60},
+                                     {kLle1, -30}, {kLle2, 20}, {kLle3, 50}, {kLle4, -70},
+                                     {kRle2, -20}, {kRle5, 30}, {kRle6, 20}, {kHead1, 40}};
+  physics_->lift(*robot_, 3);
+  pose(targets);
+  Body measured;
+  for (int j = 0; j < kJointCount; ++j) {
+    measured.setAngle(j, physics_->bodies(*robot_).angle(j));
+  }
+  for (const Pose& p : targets) EXPECT_NEAR(measured.angle(p.joint), p.degrees, 2);
+  const auto expected = partPoses(measured);
+  const auto actual = world_->partPoses(*robot_);
+  const PhysicsRobot& bodies = physics_->bodies(*robot_);
+  for (int p = 0; p < kPartCount; ++p) {
+    const Vec3 offset = bodies.toTorso({actual[p].position.x - actual[kTorso].position.x,
+                                        actual[p].position.y - actual[kTorso].position.y,
+                                        actual[p].position.z - actual[kTorso].position.z});
+    EXPECT_LT(distance3(offset, expected[p].position), 0.005) << partInfo(p).name;
+  }
+}
+
+TEST_F(PhysicsTest, TheGyroReadsTheTorsosTurningRateInItsOwnFrame) {
+  physics_->lift(*robot_, 3);
+  PhysicsRobot& bodies = physics_->bodies(*robot_);
+  // Facing along the field's x axis, the robot turns at 1 rad/s about it:
+  // about its own forward axis.
+  RobotState state = bodies.state();
+  const Vec3 centre = state[kTorso].position;
+  for (BodyState& part : state) {
+    part.spin = {1, 0, 0};
+    part.velocity = {0, -(part.position.z - centre.z), part.position.y - centre.y};
+  }
+  bodies.setState(state, false);
+  const Vec3 gyro = world_->dynamics().senses(*robot_).gyro;
+  EXPECT_NEAR(gyro.x, 0, 0.5);
+  EXPECT_NEAR(gyro.y, 180 / kPi, 0.5);
+  EXPECT_NEAR(gyro.z, 0, 0.5);
+}
+
+TEST_F(PhysicsTest, VisionGivesAFlagsPolarFromTheTorso) {
+  world_->beam(*robot_, -2, 0, 90);  // facing the left touchline
+  world_->step();
+  const Vec3 eye = torso();
+  const Polar flag = world_->dynamics().seen(*robot_, {6, 4, 0});  // F1R
+  const double flat = std::hypot(8, 4 - eye.y);
+  EXPECT_NEAR(flag.distance, std::hypot(flat, eye.z), 0.01);
+  EXPECT_NEAR(flag.horizontal, -std::atan2(8, 4) * 180 / kPi, 0.5);
+  EXPECT_NEAR(flag.vertical, -std::atan2(eye.z, flat) * 180 / kPi, 0.5);
+  const std::string text = perception(*world_, *robot_);
+  EXPECT_NE(text.find("(F1R (pol 8.9"), std::string::npos) << text;
+}
+
+// A robot whose motors cannot hold it blows the stepper up; it is put back
+// and counted. A state the engine cannot handle (a non-finite speed) fails
+// one of its internal checks, which would abort the process; the world is
+// rebuilt instead. Nothing a robot is sent is ever non-finite.
+class BlowUpTest : public PhysicsTest {
+ protected:
+  BlowUpTest() : PhysicsTest({1e-5, false, 0.001}) {}
+
+  void runChecked(int cycles) {
+    for (int i = 0; i < cycles; ++i) {
+      world_->step();
+      const std::string text = perception(*world_, *robot_);
+      ASSERT_EQ(text.find("nan"), std::string::npos) << text;
+      ASSERT_EQ(text.find("inf"), std::string::npos) << text;
+    }
+  }
+};
+
+TEST_F(BlowUpTest, ABlownUpRobotIsPutBackAndCountedAndTheGameGoesOn) {
+  runChecked(500);
+  const int blown = robot_->stats.blow_ups;
+  EXPECT_GT(blown, 0);
+  EXPECT_TRUE(physics_->bodies(*robot_).sane());
+  dBodySetLinearVel(physics_->bodies(*robot_).body(kTorso), std::nan(""), 0, 0);
+  runChecked(10);
+  EXPECT_EQ(robot_->stats.blow_ups, blown + 1);
+  EXPECT_TRUE(physics_->bodies(*robot_).sane());
+  EXPECT_NE(world_->dynamics().summary().find("1 by rebuilding the world"), std::string::npos)
+      << world_->dynamics().summary();
+  EXPECT_EQ(world_->cycle(), 510);
+}
+
+}  // namespace
+}  // namespace fieldsim
