@@ -34,10 +34,8 @@ void addFoot(std::string& out, const char* name, double force) {
 }
 
 void addFeet(std::string& out, const Robot& robot) {
-  const bool both = robot.contacts.left && robot.contacts.right;
-  const double force = both ? kBothFeetForce : kOneFootForce;
-  if (robot.contacts.left) addFoot(out, "lf", force);
-  if (robot.contacts.right) addFoot(out, "rf", force);
+  if (robot.contacts.left) addFoot(out, "lf", footForce(robot, LegSide::kLeft));
+  if (robot.contacts.right) addFoot(out, "rf", footForce(robot, LegSide::kRight));
 }
 
 // The other robots, nearest first, as many as the length limit allows with
@@ -59,6 +57,12 @@ void addPlayers(std::string& out, const World& world, const Robot& self) {
 }
 
 }  // namespace
+
+double footForce(const Robot& robot, LegSide leg) {
+  const bool down = leg == LegSide::kLeft ? robot.contacts.left : robot.contacts.right;
+  if (!down) return 0;
+  return robot.contacts.left && robot.contacts.right ? kBothFeetForce : kOneFootForce;
+}
 
 Polar seenFrom(const Robot& robot, Vec2 point, double z) {
   const double dx = point.x - robot.position.x;

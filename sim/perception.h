@@ -24,6 +24,10 @@ struct Polar {
 // Where a point of the field (height z) is seen from the robot's camera.
 Polar seenFrom(const Robot& robot, Vec2 point, double z);
 
+// The force under one foot (newtons): the robot's weight shared by the feet
+// on the ground, 0 for a lifted foot.
+double footForce(const Robot& robot, LegSide leg);
+
 std::string perception(const World& world, const Robot& robot);
 
 }  // namespace fieldsim
