@@ -26,6 +26,7 @@ struct Options {
   std::vector<Knock> knocks;
   std::string trace_file;
   std::string svg_file;
+  std::string replay_file;
   bool help = false;
 };
 

@@ -59,6 +59,13 @@ int Server::run() {
       return 1;
     }
   }
+  if (!options_.replay_file.empty()) {
+    replay_ = std::make_unique<ReplayWriter>(options_.replay_file);
+    if (!replay_->ok()) {
+      std::cerr << "fieldsim: cannot write " << options_.replay_file << "\n";
+      return 1;
+    }
+  }
   if (!waitForAgents()) return 1;
   const auto start = Clock::now();
   kick_off_time_ = start;
@@ -127,6 +134,7 @@ void Server::playCycle() {
   }
   world_.step();
   if (trace_.is_open()) trace_ << traceLine(world_) << "\n";
+  if (replay_) replay_->add(takeSnapshot(world_));
   if (world_.cycle() % kProgressEvery == 0) std::cout << progressLine(world_) << "\n";
 }
 
@@ -340,6 +348,10 @@ void Server::finish(Clock::time_point start) {
     std::ofstream svg(options_.svg_file);
     svg << svgPicture(world_);
     std::cout << (svg ? "picture: " : "cannot write the picture ") << options_.svg_file << "\n";
+  }
+  if (replay_) {
+    std::cout << (replay_->finish() ? "replay: " : "cannot write the replay ")
+              << options_.replay_file << "\n";
   }
 }
 
