@@ -18,8 +18,8 @@ constexpr double kDecinewtons = 10;
 constexpr int kOnField = 1;
 constexpr int kFallen = 2;
 constexpr int kGzipWindowBits = 15 + 16;  // deflate's largest window, gzip's wrapping
-constexpr int kCompressionLevel = 6;
-constexpr std::size_t kMaxQueued = 256;  // snapshots, about 8 MB for 22 robots
+constexpr int kCompressionLevel = 1;      // three times faster than 6 on replays, 8 % larger
+constexpr std::size_t kMaxQueued = 256;   // snapshots, about 8 MB for 22 robots
 
 std::int16_t quantised(double value, double scale) {
   return static_cast<std::int16_t>(std::clamp(std::lround(value * scale), -32768L, 32767L));
@@ -125,7 +125,7 @@ class ReplayEncoder {
 
   z_stream zip_{};
   std::vector<std::int16_t> words_;
-  std::string bytes_;
+  std::vector<Bytef> bytes_;
   std::string compressed_;
   std::vector<Slot> slots_;
   std::array<std::string, 2> teams_;
@@ -199,15 +199,16 @@ void ReplayEncoder::encodeRecord(Slot& slot, const RobotSnapshot* robot) {
 // Writes the words as zigzag varints (small changes of either sign take one
 // byte) through deflate.
 void ReplayEncoder::compress(int flush) {
-  bytes_.clear();
+  bytes_.resize(3 * words_.size());  // the longest varint of a word
+  Bytef* out = bytes_.data();
   for (std::int16_t word : words_) {
     const auto bits = static_cast<std::uint16_t>(word);
     auto zigzag = static_cast<std::uint16_t>((bits << 1) ^ (word < 0 ? 0xffff : 0));
-    for (; zigzag >= 0x80; zigzag >>= 7) bytes_ += static_cast<char>((zigzag & 0x7f) | 0x80);
-    bytes_ += static_cast<char>(zigzag);
+    for (; zigzag >= 0x80; zigzag >>= 7) *out++ = static_cast<Bytef>((zigzag & 0x7f) | 0x80);
+    *out++ = static_cast<Bytef>(zigzag);
   }
-  zip_.next_in = reinterpret_cast<Bytef*>(bytes_.data());
-  zip_.avail_in = static_cast<uInt>(bytes_.size());
+  zip_.next_in = bytes_.data();
+  zip_.avail_in = static_cast<uInt>(out - bytes_.data());
   char chunk[64 * 1024];
   do {
     zip_.next_out = reinterpret_cast<Bytef*>(chunk);
