@@ -30,8 +30,10 @@ export class FieldView {
     this.scene.background = new THREE.Color(SKY);
     this.camera = new THREE.PerspectiveCamera(45, 1, 0.05, 200);
     this.camera.up.set(0, 0, 1);
-    this.camera.position.set(0, -10, 7);
+    this.camera.position.set(0, -9.5, 10);
+    this.camera.lookAt(0, -0.5, 0);
     this.controls = new OrbitControls(this.camera, this.renderer.domElement);
+    this.controls.target.set(0, -0.5, 0);
     this.controls.maxPolarAngle = Math.PI / 2 - 0.05;
     this.controls.addEventListener('change', () => this.requestRender());
 
@@ -171,7 +173,7 @@ function addLights(scene) {
 
 function buildField({ halfLength, halfWidth, goalHalfWidth }) {
   const field = new THREE.Group();
-  const margin = 1;
+  const margin = 4;  // metres of grass around the lines
   const grass = new THREE.Mesh(
     new THREE.PlaneGeometry(2 * (halfLength + margin), 2 * (halfWidth + margin)),
     new THREE.MeshLambertMaterial({ color: GRASS }));
@@ -273,7 +275,10 @@ function labelSprite(text, colour) {
   context.fillText(text, 64, 33);
   const texture = new THREE.CanvasTexture(canvas);
   texture.colorSpace = THREE.SRGBColorSpace;
-  const sprite = new THREE.Sprite(new THREE.SpriteMaterial({ map: texture, depthTest: false }));
-  sprite.scale.set(0.32, 0.16, 1);
+  // The same size on the screen however far the robot is.
+  const sprite = new THREE.Sprite(new THREE.SpriteMaterial({
+    map: texture, depthTest: false, sizeAttenuation: false,
+  }));
+  sprite.scale.set(0.05, 0.025, 1);
   return sprite;
 }

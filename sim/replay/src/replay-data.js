@@ -1,6 +1,6 @@
-// The game as fieldsim wrote it into the page: a JSON header and a gzipped,
-// base64-encoded stream of 16-bit words (the layout is described in
-// sim/replay.h). Decoding turns each robot record's changes back into
+// The game as fieldsim wrote it into the page: a JSON header and a stream
+// of 16-bit words written as varints, gzipped and base64-encoded (the layout
+// is described in sim/replay.h). Decoding turns each robot record's changes back into
 // values; the accessors below give them in metres, newtons and unit
 // quaternions.
 
@@ -35,7 +35,7 @@ async function gunzip(packed) {
 }
 
 export class ReplayData {
-  constructor(header, words) {
+  constructor(header, bytes) {
     this.header = header;
     this.robots = header.robots.map((robot) => ({
       ...robot,
@@ -45,7 +45,7 @@ export class ReplayData {
     this.cycleSeconds = header.cycleSeconds;
     this.scale = header.scale;
     this.recordWords = header.recordWords;
-    this.decode(words);
+    this.decode(bytes);
   }
 
   decode(bytes) {
