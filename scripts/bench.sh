@@ -5,6 +5,7 @@
 #   scripts/bench.sh parser     # parsing one full perception message
 #   scripts/bench.sh roundtrip  # loopback round trip: vexa3d against a bare responder
 #   scripts/bench.sh memory     # peak resident size of a player in a 3000-cycle game
+#   scripts/bench.sh replay     # a 2 x 11 game with and without --replay; the page's opening
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -40,10 +41,72 @@ memory() {
   rm -rf "$game"
 }
 
+# A 2 x 11, 3000-cycle game; extra fieldsim options in the arguments.
+# Prints the seconds from the kick-off to the end of fieldsim (its outputs
+# written) and the CPU seconds fieldsim used.
+timed_game() {
+  local game
+  game=$(mktemp -d /tmp/vexa-replay-XXXXXX)
+  : >"$game/fieldsim.txt"
+  (
+    TIMEFORMAT='%U %S'
+    time "$build/sim/fieldsim" --port 0 --agents 22 --cycles 3000 "$@" >"$game/fieldsim.txt" 2>&1
+  ) 2>"$game/cpu.txt" &
+  local sim=$! port="" kick_off=""
+  for _ in $(seq 100); do
+    port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
+    [ -n "$port" ] && break
+    sleep 0.1
+  done
+  for team in VEXA3D RIVALS; do
+    VEXA3D="$repo/$build/vexa3d" VEXA_RUN_DIR="$game/run" scripts/start-team.sh 127.0.0.1 "$port" \
+      "$team" >/dev/null
+  done
+  until grep -q "kick-off" "$game/fieldsim.txt"; do
+    kill -0 "$sim" 2>/dev/null || { cat "$game/fieldsim.txt" >&2; return 1; }
+    sleep 0.005
+  done
+  kick_off=$(date +%s.%N)
+  wait "$sim"
+  awk -v from="$kick_off" -v to="$(date +%s.%N)" '{ printf "%.2f %.2f\n", to - from, $1 + $2 }' \
+    "$game/cpu.txt"
+  rm -rf "$game"
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Five games without and five with --replay, in turn; the medians and their
+# ratio, the page's size, and how long the page takes to open.
+replay() {
+  ensure_browser
+  local page_dir without=() with=()
+  page_dir=$(mktemp -d /tmp/vexa-replay-page-XXXXXX)
+  for _ in 1 2 3 4 5; do
+    without+=("$(timed_game)")
+    with+=("$(timed_game --replay "$page_dir/replay.html")")
+  done
+  local wall_without wall_with cpu_without cpu_with
+  wall_without=$(printf '%s\n' "${without[@]}" | cut -d' ' -f1 | median)
+  wall_with=$(printf '%s\n' "${with[@]}" | cut -d' ' -f1 | median)
+  cpu_without=$(printf '%s\n' "${without[@]}" | cut -d' ' -f2 | median)
+  cpu_with=$(printf '%s\n' "${with[@]}" | cut -d' ' -f2 | median)
+  echo "2 x 11 players, 3000 cycles (medians of 5; wall from kick-off to fieldsim's end):"
+  echo "  without --replay: ${wall_without} s wall, fieldsim ${cpu_without} s CPU"
+  echo "  with --replay:    ${wall_with} s wall, fieldsim ${cpu_with} s CPU"
+  awk -v a="$wall_with" -v b="$wall_without" -v c="$cpu_with" -v d="$cpu_without" \
+    'BEGIN { printf "  wall ratio %.3f; the replay'"'"'s CPU: %.2f s, %.1f %% of the wall time without\n",
+             a / b, c - d, 100 * (c - d) / b }'
+  echo "  every game (wall s, CPU s): without ${without[*]// /\/}; with ${with[*]// /\/}"
+  echo "page: $(stat -c %s "$page_dir/replay.html") bytes"
+  node bench/replay_open.mjs "$page_dir/replay.html" "$build/replay-22-players.png"
+  rm -rf "$page_dir"
+}
+
 case "${1:-}" in
   cycle) google_benchmark cycle_bench ;;
   parser) google_benchmark parser_bench ;;
   roundtrip) "$build/bench/roundtrip" "$build/vexa3d" tests/data/full_view_six_players.txt 10000 ;;
   memory) memory ;;
-  *) sed -n '2,7p' "$0" >&2; exit 2 ;;
+  replay) replay ;;
+  *) sed -n '2,8p' "$0" >&2; exit 2 ;;
 esac
