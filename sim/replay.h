@@ -1,6 +1,7 @@
 // The replay page of a game: one HTML file holding the viewer (three.js and
-// the page's scripts, built into fieldsim) and the game, one frame per
-// recorded cycle. It opens from the file alone, without a server or network.
+// the page's scripts, built into fieldsim) and the game, a frame every second
+// cycle and one of the last cycle. It opens from the file alone, without a
+// server or network.
 //
 // The game's frames are a stream of 16-bit words, each written as a zigzag
 // varint (7 bits a byte, low bits first, the sign in the lowest bit), then
@@ -31,6 +32,7 @@
 namespace fieldsim {
 
 constexpr int kRecordWords = 4 + 7 * kPartCount;
+constexpr int kCyclesPerFrame = 2;
 constexpr double kQuaternionScale = 16384;
 
 // The page with "{{HEADER}}" and "{{DATA}}" where the game goes (generated
@@ -49,11 +51,16 @@ class ReplayWriter {
   ReplayWriter(const ReplayWriter&) = delete;
   ReplayWriter& operator=(const ReplayWriter&) = delete;
 
+  // The cycles that get a frame: every second one, which halves the cost of
+  // the replay to the game and the page's size, and still shows 25 frames a
+  // second of play.
+  static bool records(int cycle) { return cycle % kCyclesPerFrame == 0; }
   bool ok() const { return static_cast<bool>(out_); }
   void add(Snapshot snapshot);
-  // Writes the page once every snapshot is encoded; false when the file
-  // could not be written.
-  bool finish();
+  // Adds the game's last state unless it has its frame already, and writes
+  // the page once every snapshot is encoded; false when the file could not
+  // be written.
+  bool finish(Snapshot last);
 
  private:
   void encodeQueued();
@@ -65,6 +72,7 @@ class ReplayWriter {
   std::condition_variable changed_;
   std::deque<Snapshot> queue_;
   bool closing_ = false;
+  int last_cycle_ = -1;
   std::thread thread_;
 };
 

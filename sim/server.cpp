@@ -134,7 +134,7 @@ void Server::playCycle() {
   }
   world_.step();
   if (trace_.is_open()) trace_ << traceLine(world_) << "\n";
-  if (replay_) replay_->add(takeSnapshot(world_));
+  if (replay_ && ReplayWriter::records(world_.cycle())) replay_->add(takeSnapshot(world_));
   if (world_.cycle() % kProgressEvery == 0) std::cout << progressLine(world_) << "\n";
 }
 
@@ -350,7 +350,7 @@ void Server::finish(Clock::time_point start) {
     std::cout << (svg ? "picture: " : "cannot write the picture ") << options_.svg_file << "\n";
   }
   if (replay_) {
-    std::cout << (replay_->finish() ? "replay: " : "cannot write the replay ")
+    std::cout << (replay_->finish(takeSnapshot(world_)) ? "replay: " : "cannot write the replay ")
               << options_.replay_file << "\n";
   }
 }

@@ -14,11 +14,11 @@ import { setTimeout as sleep } from 'node:timers/promises';
 const [fieldsim, agent, sourceDir, outputDir] = process.argv.slice(2).map((path) => resolve(path));
 const { launchChromium, openReplay } = await import(join(sourceDir, 'sim/replay/chromium.mjs'));
 
-const CYCLES = 4000;
+const CYCLES = 3999;  // odd: the last cycle gets a frame of its own
 const KNOCKED = 150;
 const replayFile = join(outputDir, 'replay.html');
 let trace;  // cycle -> { mode, robots: { label: [x, y] } }
-let scores;  // every 50 cycles -> "VEXA3D 0:0 RIVALS"
+let scores;  // every 50 cycles and the last -> "VEXA3D 0:0 RIVALS"
 let browser;
 const problems = [];
 
@@ -59,6 +59,7 @@ function readScores(output) {
   for (const [, cycle, score] of output.matchAll(/cycle (\d+), \w+, (\S+ \d+:\d+ \S+),/g)) {
     scores.set(Number(cycle), score);
   }
+  scores.set(CYCLES, output.match(/^score: (.*)$/m)[1]);
   return scores;
 }
 
@@ -70,12 +71,12 @@ async function shown(page) {
     robots: Number(await text('robot-count')) };
 }
 
-// The cycle is a multiple of 50, where fieldsim prints the score, or the
-// first one, before any goal could be scored.
+// The cycle is a multiple of 50, where fieldsim prints the score, the last
+// one, or one before cycle 50, when no goal can have been scored yet.
 async function expectShown(page, cycle) {
   const expected = trace.get(cycle);
   assert.deepEqual(await shown(page), { cycle, mode: expected.mode,
-    score: scores.get(cycle === 1 ? 50 : cycle), robots: Object.keys(expected.robots).length });
+    score: scores.get(Math.max(50, cycle)), robots: Object.keys(expected.robots).length });
 }
 
 async function open(fragment) {
@@ -97,15 +98,17 @@ after(async () => {
 
 test('the page shows the cycle, play mode, score and robots of the game at the start and after seeking', async () => {
   const page = await open('');
-  await expectShown(page, 1);
+  await expectShown(page, 2);  // the first cycle recorded: every second one is
   await page.locator('#slider').fill('1000');
   await expectShown(page, 1000);
   // The first progress line after the first goal, or the last one.
   const goal = [...trace].find(([, cycle]) => cycle.mode === 'Goal_Left')?.[0] ?? CYCLES;
-  const later = Math.min(CYCLES, Math.ceil(goal / 50) * 50);
+  const later = Math.min(CYCLES - CYCLES % 50, Math.ceil(goal / 50) * 50);
   await page.evaluate((cycle) => { window.location.hash = `#t=${cycle}`; }, later);
   await page.waitForFunction((cycle) => document.getElementById('cycle').textContent === String(cycle), later);
   await expectShown(page, later);
+  await page.keyboard.press('End');
+  await expectShown(page, CYCLES);
 });
 
 test('a shared moment opens with its cycle and the robot followed, drawn where the trace has it', async () => {
