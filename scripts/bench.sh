@@ -75,28 +75,25 @@ timed_game() {
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# Five games without and five with --replay, in turn; the medians and their
-# ratio, the page's size, and how long the page takes to open.
+# Seven pairs of games, without and with --replay in turn: the medians of
+# their wall and CPU times, and the median of the seven ratios (each pair
+# played one after the other, so that a change in the machine's load touches
+# both); then the page's size and how long it takes to open.
 replay() {
   ensure_browser
-  local page_dir without=() with=()
+  local page_dir without=() with=() ratios=()
   page_dir=$(mktemp -d /tmp/vexa-replay-page-XXXXXX)
-  for _ in 1 2 3 4 5; do
+  for _ in 1 2 3 4 5 6 7; do
     without+=("$(timed_game)")
     with+=("$(timed_game --replay "$page_dir/replay.html")")
+    ratios+=("$(awk -v a="${with[-1]%% *}" -v b="${without[-1]%% *}" 'BEGIN { printf "%.3f", a / b }')")
   done
-  local wall_without wall_with cpu_without cpu_with
-  wall_without=$(printf '%s\n' "${without[@]}" | cut -d' ' -f1 | median)
-  wall_with=$(printf '%s\n' "${with[@]}" | cut -d' ' -f1 | median)
-  cpu_without=$(printf '%s\n' "${without[@]}" | cut -d' ' -f2 | median)
-  cpu_with=$(printf '%s\n' "${with[@]}" | cut -d' ' -f2 | median)
-  echo "2 x 11 players, 3000 cycles (medians of 5; wall from kick-off to fieldsim's end):"
-  echo "  without --replay: ${wall_without} s wall, fieldsim ${cpu_without} s CPU"
-  echo "  with --replay:    ${wall_with} s wall, fieldsim ${cpu_with} s CPU"
-  awk -v a="$wall_with" -v b="$wall_without" -v c="$cpu_with" -v d="$cpu_without" \
-    'BEGIN { printf "  wall ratio %.3f; the replay'"'"'s CPU: %.2f s, %.1f %% of the wall time without\n",
-             a / b, c - d, 100 * (c - d) / b }'
-  echo "  every game (wall s, CPU s): without ${without[*]// /\/}; with ${with[*]// /\/}"
+  echo "2 x 11 players, 3000 cycles, 7 pairs of games (wall from kick-off to fieldsim's end):"
+  echo "  without --replay: median $(printf '%s\n' "${without[@]}" | cut -d' ' -f1 | median) s wall," \
+    "fieldsim $(printf '%s\n' "${without[@]}" | cut -d' ' -f2 | median) s CPU"
+  echo "  with --replay:    median $(printf '%s\n' "${with[@]}" | cut -d' ' -f1 | median) s wall," \
+    "fieldsim $(printf '%s\n' "${with[@]}" | cut -d' ' -f2 | median) s CPU"
+  echo "  ratio with / without: median $(printf '%s\n' "${ratios[@]}" | median) (pairs: ${ratios[*]})"
   echo "page: $(stat -c %s "$page_dir/replay.html") bytes"
   node bench/replay_open.mjs "$page_dir/replay.html" "$build/replay-22-players.png"
   rm -rf "$page_dir"
