@@ -269,7 +269,9 @@ void Server::handleInit(Connection& connection, const ParsedMessage& message) {
   ++robot->stats.messages_in;  // the init; the scene came before the robot
   connection.robot = robot;
   connection.state = Connection::State::kPlaying;
-  std::cout << "fieldsim: " << who(connection) << " joined\n";
+  // Flushed at once, so that a script starting agents can tell who was first
+  // (the first team to register plays on the left).
+  std::cout << "fieldsim: " << who(connection) << " joined\n" << std::flush;
 }
 
 void Server::handlePlaying(Connection& connection, const ParsedMessage& message) {

@@ -31,14 +31,25 @@ async function playGame() {
   let output = '';
   sim.stdout.on('data', (chunk) => { output += chunk; });
   const ended = new Promise((resolve) => sim.on('exit', resolve));
-  while (!/listening on 127\.0\.0\.1:(\d+)/.test(output)) await sleep(20);
-  const port = output.match(/listening on 127\.0\.0\.1:(\d+)/)[1];
-  for (const [team, number] of [['VEXA3D', 11], ['VEXA3D', 2], ['RIVALS', 1]]) {
+  const waitFor = async (pattern) => {
+    while (!pattern.test(output)) {
+      if (sim.exitCode !== null) throw new Error(`fieldsim ended early:\n${output}`);
+      await sleep(20);
+    }
+    return output.match(pattern);
+  };
+  const port = (await waitFor(/listening on 127\.0\.0\.1:(\d+)/))[1];
+  const startAgent = (team, number) => {
     const dir = join(outputDir, `${team}-${number}`);
     mkdirSync(join(dir, '.logfiles'), { recursive: true });
     cpSync(join(sourceDir, 'formations.conf'), join(dir, 'formations.conf'));
     spawn(agent, ['-s', '127.0.0.1', '-p', port, '-t', team, '-n', String(number)], { cwd: dir, stdio: 'ignore' });
-  }
+  };
+  // The first team to register plays on the left, where the knock is.
+  startAgent('VEXA3D', 11);
+  startAgent('VEXA3D', 2);
+  await waitFor(/\(VEXA3D \d+\) joined/);
+  startAgent('RIVALS', 1);
   assert.equal(await ended, 0, output);
   return output;
 }
