@@ -5,6 +5,7 @@
 #   scripts/bench.sh parser     # parsing one full perception message
 #   scripts/bench.sh roundtrip  # loopback round trip: vexa3d against a bare responder
 #   scripts/bench.sh memory     # peak resident size of a player in a 3000-cycle game
+#   scripts/bench.sh replay     # a 2 x 11 game with and without --replay; the page's opening
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -40,10 +41,69 @@ memory() {
   rm -rf "$game"
 }
 
+# A 2 x 11, 3000-cycle game; extra fieldsim options in the arguments.
+# Prints the seconds from the kick-off to the end of fieldsim (its outputs
+# written) and the CPU seconds fieldsim used.
+timed_game() {
+  local game
+  game=$(mktemp -d /tmp/vexa-replay-XXXXXX)
+  : >"$game/fieldsim.txt"
+  (
+    TIMEFORMAT='%U %S'
+    time "$build/sim/fieldsim" --port 0 --agents 22 --cycles 3000 "$@" >"$game/fieldsim.txt" 2>&1
+  ) 2>"$game/cpu.txt" &
+  local sim=$! port="" kick_off=""
+  for _ in $(seq 100); do
+    port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
+    [ -n "$port" ] && break
+    sleep 0.1
+  done
+  for team in VEXA3D RIVALS; do
+    VEXA3D="$repo/$build/vexa3d" VEXA_RUN_DIR="$game/run" scripts/start-team.sh 127.0.0.1 "$port" \
+      "$team" >/dev/null
+  done
+  until grep -q "kick-off" "$game/fieldsim.txt"; do
+    kill -0 "$sim" 2>/dev/null || { cat "$game/fieldsim.txt" >&2; return 1; }
+    sleep 0.005
+  done
+  kick_off=$(date +%s.%N)
+  wait "$sim"
+  awk -v from="$kick_off" -v to="$(date +%s.%N)" '{ printf "%.2f %.2f\n", to - from, $1 + $2 }' \
+    "$game/cpu.txt"
+  rm -rf "$game"
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Seven pairs of games, without and with --replay in turn: the medians of
+# their wall and CPU times, and the median of the seven ratios (each pair
+# played one after the other, so that a change in the machine's load touches
+# both); then the page's size and how long it takes to open.
+replay() {
+  ensure_browser
+  local page_dir without=() with=() ratios=()
+  page_dir=$(mktemp -d /tmp/vexa-replay-page-XXXXXX)
+  for _ in 1 2 3 4 5 6 7; do
+    without+=("$(timed_game)")
+    with+=("$(timed_game --replay "$page_dir/replay.html")")
+    ratios+=("$(awk -v a="${with[-1]%% *}" -v b="${without[-1]%% *}" 'BEGIN { printf "%.3f", a / b }')")
+  done
+  echo "2 x 11 players, 3000 cycles, 7 pairs of games (wall from kick-off to fieldsim's end):"
+  echo "  without --replay: median $(printf '%s\n' "${without[@]}" | cut -d' ' -f1 | median) s wall," \
+    "fieldsim $(printf '%s\n' "${without[@]}" | cut -d' ' -f2 | median) s CPU"
+  echo "  with --replay:    median $(printf '%s\n' "${with[@]}" | cut -d' ' -f1 | median) s wall," \
+    "fieldsim $(printf '%s\n' "${with[@]}" | cut -d' ' -f2 | median) s CPU"
+  echo "  ratio with / without: median $(printf '%s\n' "${ratios[@]}" | median) (pairs: ${ratios[*]})"
+  echo "page: $(stat -c %s "$page_dir/replay.html") bytes"
+  node bench/replay_open.mjs "$page_dir/replay.html" "$build/replay-22-players.png"
+  rm -rf "$page_dir"
+}
+
 case "${1:-}" in
   cycle) google_benchmark cycle_bench ;;
   parser) google_benchmark parser_bench ;;
   roundtrip) "$build/bench/roundtrip" "$build/vexa3d" tests/data/full_view_six_players.txt 10000 ;;
   memory) memory ;;
-  *) sed -n '2,7p' "$0" >&2; exit 2 ;;
+  replay) replay ;;
+  *) sed -n '2,8p' "$0" >&2; exit 2 ;;
 esac

@@ -1,21 +1,45 @@
-# Installs the Debian packages the build needs when they are missing.
-# Sourced by the scripts; installs nothing that is already there.
+# Installs what the build and the tests need when it is missing: Debian's
+# packages, and the replay viewer's npm packages. Sourced by the scripts
+# (from the repository's top folder); installs nothing that is already there.
+install_debian_packages() {
+  echo "installing: $*"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$@"
+}
+
 ensure_build_deps() {
   local missing=()
   command -v g++ >/dev/null || missing+=(g++)
   command -v clang++ >/dev/null || missing+=(clang)
   command -v cmake >/dev/null || missing+=(cmake)
   command -v ninja >/dev/null || missing+=(ninja-build)
+  command -v node >/dev/null || missing+=(nodejs)
+  command -v npm >/dev/null || missing+=(npm)
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
   [ -f /usr/include/gmock/gmock.h ] || missing+=(libgmock-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
   command -v pkg-config >/dev/null || missing+=(pkg-config)
   [ -f /usr/include/ode/ode.h ] || missing+=(libode-dev)
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "installing: ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  [ -f /usr/include/zlib.h ] || missing+=(zlib1g-dev)
+  if [ ${#missing[@]} -gt 0 ]; then install_debian_packages "${missing[@]}"; fi
+  ensure_viewer_deps
+}
+
+# The replay viewer's npm packages (three.js, esbuild, playwright-core) as
+# sim/replay/package-lock.json pins them; installed again when the lock file
+# is newer than what is installed.
+ensure_viewer_deps() {
+  local dir=sim/replay
+  local installed=$dir/node_modules/.package-lock.json
+  if [ ! -f "$installed" ] || [ "$dir/package-lock.json" -nt "$installed" ]; then
+    echo "installing the replay viewer's npm packages"
+    npm ci --prefix "$dir" --no-audit --no-fund
   fi
+}
+
+# Debian's chromium, the browser of the replay page's tests (label browser).
+ensure_browser() {
+  command -v chromium >/dev/null || install_debian_packages chromium
 }

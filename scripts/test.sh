@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 ensure_build_deps
+ensure_browser
 
 jobs=$(nproc)
 export CTEST_OUTPUT_ON_FAILURE=1

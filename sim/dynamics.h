@@ -64,6 +64,7 @@ class Dynamics {
   // How far the ball's centre must be past the goal line, and below the bar,
   // for the whole ball to be.
   virtual double ballExtent() const = 0;
+  virtual double ballRadius() const = 0;
   virtual bool fallen(const Robot& robot) const = 0;
   virtual Senses senses(const Robot& robot) const = 0;
   // Where a robot sees a point of the field, and where others see it.

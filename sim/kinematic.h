@@ -62,6 +62,7 @@ class KinematicDynamics : public Dynamics {
 
   Vec3 ball() const override { return {ball_.x, ball_.y, kBallRadius}; }
   double ballExtent() const override { return 0; }  // the ball rolls as a point
+  double ballRadius() const override { return kBallRadius; }
   bool fallen(const Robot& robot) const override { return robot.knocked; }
   Senses senses(const Robot& robot) const override;
   Polar seen(const Robot& robot, Vec3 point) const override;

@@ -65,13 +65,14 @@ bool readValue(Options& options, const std::string& flag, const std::string& val
   if (flag == "--solver") return toSolver(value, options.physics.quick_step);
   if (flag == "--trace") options.trace_file = value;
   if (flag == "--svg") options.svg_file = value;
+  if (flag == "--replay") options.replay_file = value;
   return !value.empty();
 }
 
 bool takesValue(const std::string& flag) {
   for (const char* name :
        {"--port", "--cycles", "--agents", "--join-timeout", "--reply-timeout", "--ball", "--knock",
-        "--world", "--cfm", "--solver", "--trace", "--svg"}) {
+        "--world", "--cfm", "--solver", "--trace", "--svg", "--replay"}) {
     if (flag == name) return true;
   }
   return false;
@@ -123,6 +124,7 @@ std::string usage() {
          "                      20 iterations)\n"
          "  --trace FILE        one line per cycle: cycle, play mode, ball, robots' poses\n"
          "  --svg FILE          a picture of the field with the robots' and the ball's paths\n"
+         "  --replay FILE       a page (HTML) that plays the game back in a browser, offline\n"
          "A beam (beam X Y R) places the robot at X, Y facing R degrees, in its team's frame.\n";
 }
 

@@ -31,6 +31,7 @@ struct Options {
   std::string svg_file;
   WorldKind world = WorldKind::kPhysics;
   PhysicsSettings physics;
+  std::string replay_file;
   bool help = false;
 };
 

@@ -60,6 +60,7 @@ class PhysicsDynamics : public Dynamics {
 
   Vec3 ball() const override;
   double ballExtent() const override { return kPhysicsBallRadius; }
+  double ballRadius() const override { return kPhysicsBallRadius; }
   bool fallen(const Robot& robot) const override;
   Senses senses(const Robot& robot) const override;
   Polar seen(const Robot& robot, Vec3 point) const override;

@@ -71,6 +71,13 @@ int Server::run() {
       return 1;
     }
   }
+  if (!options_.replay_file.empty()) {
+    replay_ = std::make_unique<ReplayWriter>(options_.replay_file);
+    if (!replay_->ok()) {
+      std::cerr << "fieldsim: cannot write " << options_.replay_file << "\n";
+      return 1;
+    }
+  }
   if (!waitForAgents()) return 1;
   const auto start = Clock::now();
   kick_off_time_ = start;
@@ -142,6 +149,7 @@ void Server::playCycle() {
   world_.step();
   if (options_.world == WorldKind::kPhysics) reportFalls(was_down);
   if (trace_.is_open()) trace_ << traceLine(world_) << "\n";
+  if (replay_ && ReplayWriter::records(world_.cycle())) replay_->add(takeSnapshot(world_));
   if (world_.cycle() % kProgressEvery == 0) std::cout << progressLine(world_) << "\n";
 }
 
@@ -287,7 +295,9 @@ void Server::handleInit(Connection& connection, const ParsedMessage& message) {
   ++robot->stats.messages_in;  // the init; the scene came before the robot
   connection.robot = robot;
   connection.state = Connection::State::kPlaying;
-  std::cout << "fieldsim: " << who(connection) << " joined\n";
+  // Flushed at once, so that a script starting agents can tell who was first
+  // (the first team to register plays on the left).
+  std::cout << "fieldsim: " << who(connection) << " joined\n" << std::flush;
 }
 
 void Server::handlePlaying(Connection& connection, const ParsedMessage& message) {
@@ -366,6 +376,10 @@ void Server::finish(Clock::time_point start) {
     std::ofstream svg(options_.svg_file);
     svg << svgPicture(world_);
     std::cout << (svg ? "picture: " : "cannot write the picture ") << options_.svg_file << "\n";
+  }
+  if (replay_) {
+    std::cout << (replay_->finish(takeSnapshot(world_)) ? "replay: " : "cannot write the replay ")
+              << options_.replay_file << "\n";
   }
 }
 

@@ -12,6 +12,7 @@
 #include "command.h"
 #include "frame.h"
 #include "options.h"
+#include "replay.h"
 #include "world.h"
 
 namespace fieldsim {
@@ -74,6 +75,7 @@ class Server {
   int next_id_ = 1;
   std::vector<std::unique_ptr<Connection>> connections_;
   std::ofstream trace_;
+  std::unique_ptr<ReplayWriter> replay_;
 };
 
 // Set by SIGINT and SIGTERM: the game ends at the next cycle.

@@ -1,0 +1,309 @@
+#include "replay.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "formatted.h"
+
+namespace fieldsim {
+namespace {
+
+constexpr double kMillimetres = 1000;
+constexpr double kDecinewtons = 10;
+constexpr int kOnField = 1;
+constexpr int kFallen = 2;
+constexpr int kGzipWindowBits = 15 + 16;  // deflate's largest window, gzip's wrapping
+constexpr int kCompressionLevel = 1;      // three times faster than 6 on replays, 8 % larger
+// Snapshots go to the writer's thread in batches, which wakes it up less often.
+constexpr std::size_t kBatch = 25;
+constexpr std::size_t kMaxQueued = 250;  // about 8 MB for 22 robots
+
+std::int16_t quantised(double value, double scale) {
+  return static_cast<std::int16_t>(std::clamp(std::lround(value * scale), -32768L, 32767L));
+}
+
+// The page parses the header as JSON inside a script element: '<' is
+// escaped so that no text can close that element.
+std::string jsonString(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto code = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\' || c == '<' || code < 0x20) {
+      out += formatted("\\u%04x", code);
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+const char* shapeName(Shape shape) {
+  switch (shape) {
+    case Shape::kBox:
+      return "box";
+    case Shape::kSphere:
+      return "sphere";
+    case Shape::kCapsule:
+      return "capsule";
+  }
+  return "box";
+}
+
+std::string partsJson() {
+  std::string out = "[";
+  for (int p = 0; p < kPartCount; ++p) {
+    const PartInfo& info = partInfo(p);
+    out += formatted("%s{\"name\":\"%s\",\"shape\":\"%s\",\"size\":[%g,%g,%g]}", p ? "," : "",
+                     info.name, shapeName(info.shape), info.size.x, info.size.y, info.size.z);
+  }
+  return out + "]";
+}
+
+std::string modesJson() {
+  std::string out = "[";
+  for (PlayMode mode : {PlayMode::kBeforeKickOff, PlayMode::kKickOffLeft, PlayMode::kKickOffRight,
+                        PlayMode::kPlayOn, PlayMode::kGoalLeft, PlayMode::kGoalRight}) {
+    out += formatted("%s\"%s\"", out.size() > 1 ? "," : "", playModeName(mode));
+  }
+  return out + "]";
+}
+
+std::string base64(const std::string& bytes) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+    std::uint32_t group = 0;
+    for (std::size_t k = 0; k < 3; ++k) {
+      group = group << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0);
+    }
+    for (std::size_t k = 0; k < 4; ++k) {
+      out += k <= n ? kDigits[group >> (18 - 6 * k) & 63] : '=';
+    }
+  }
+  return out;
+}
+
+void appendSplit(std::vector<std::int16_t>& words, std::uint32_t value) {
+  words.push_back(static_cast<std::int16_t>(value & 0xffff));
+  words.push_back(static_cast<std::int16_t>(value >> 16));
+}
+
+}  // namespace
+
+// Turns snapshots into the compressed stream; the robots' records keep the
+// order in which each robot first appeared.
+class ReplayEncoder {
+ public:
+  ReplayEncoder() {
+    deflateInit2(&zip_, kCompressionLevel, Z_DEFLATED, kGzipWindowBits, 8, Z_DEFAULT_STRATEGY);
+  }
+  ~ReplayEncoder() { deflateEnd(&zip_); }
+  ReplayEncoder(const ReplayEncoder&) = delete;
+  ReplayEncoder& operator=(const ReplayEncoder&) = delete;
+
+  void add(const Snapshot& snapshot);
+  // The page's header: the field, the parts, the robots, the scales.
+  std::string header() const;
+  // Ends the compressed stream and returns it.
+  const std::string& finish();
+
+ private:
+  struct Slot {
+    TeamSide side;
+    int number;
+    std::array<std::int16_t, kRecordWords> last{};
+  };
+
+  int slotOf(const RobotSnapshot& robot);
+  void encodeRecord(Slot& slot, const RobotSnapshot* robot);
+  void compress(int flush);
+
+  z_stream zip_{};
+  std::vector<std::int16_t> words_;
+  std::vector<Bytef> bytes_;
+  std::string compressed_;
+  std::vector<Slot> slots_;
+  std::array<std::string, 2> teams_;
+  double ball_radius_ = 0;
+  int frames_ = 0;
+};
+
+void ReplayEncoder::add(const Snapshot& snapshot) {
+  teams_ = snapshot.teams;
+  ball_radius_ = snapshot.ball_radius;
+  std::vector<const RobotSnapshot*> by_slot(slots_.size(), nullptr);
+  for (const RobotSnapshot& robot : snapshot.robots) {
+    const int slot = slotOf(robot);
+    by_slot.resize(slots_.size(), nullptr);
+    by_slot[slot] = &robot;
+  }
+  words_.clear();
+  appendSplit(words_, static_cast<std::uint32_t>(snapshot.cycle));
+  appendSplit(words_, static_cast<std::uint32_t>(std::lround(snapshot.time * 1000)));
+  words_.push_back(static_cast<std::int16_t>(snapshot.mode));
+  words_.push_back(static_cast<std::int16_t>(snapshot.score[0]));
+  words_.push_back(static_cast<std::int16_t>(snapshot.score[1]));
+  for (double coordinate : {snapshot.ball.x, snapshot.ball.y, snapshot.ball.z}) {
+    words_.push_back(quantised(coordinate, kMillimetres));
+  }
+  words_.push_back(static_cast<std::int16_t>(slots_.size()));
+  for (std::size_t i = 0; i < slots_.size(); ++i) encodeRecord(slots_[i], by_slot[i]);
+  compress(Z_NO_FLUSH);
+  ++frames_;
+}
+
+int ReplayEncoder::slotOf(const RobotSnapshot& robot) {
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    if (slots_[i].side == robot.side && slots_[i].number == robot.number) {
+      return static_cast<int>(i);
+    }
+  }
+  slots_.push_back({robot.side, robot.number, {}});
+  return static_cast<int>(slots_.size() - 1);
+}
+
+// A robot off the field keeps its last values, flagged as gone.
+void ReplayEncoder::encodeRecord(Slot& slot, const RobotSnapshot* robot) {
+  std::array<std::int16_t, kRecordWords> now = slot.last;
+  now[0] = 0;
+  if (robot != nullptr) {
+    now[0] = static_cast<std::int16_t>(kOnField | (robot->fallen ? kFallen : 0));
+    now[1] = quantised(robot->torso_height, kMillimetres);
+    now[2] = quantised(robot->left_foot_force, kDecinewtons);
+    now[3] = quantised(robot->right_foot_force, kDecinewtons);
+    for (int p = 0; p < kPartCount; ++p) {
+      const PartPose& pose = robot->parts[p];
+      std::int16_t* part = &now[4 + 7 * p];
+      const std::int16_t* before = &slot.last[4 + 7 * p + 3];
+      // q and -q are the same turn: keep the sign nearest the last one, so
+      // that changes stay small.
+      const Quat& q = pose.orientation;
+      const double dot = q.w * before[0] + q.x * before[1] + q.y * before[2] + q.z * before[3];
+      const double sign = dot < 0 ? -1 : 1;
+      const double position[3] = {pose.position.x, pose.position.y, pose.position.z};
+      const double turn[4] = {sign * q.w, sign * q.x, sign * q.y, sign * q.z};
+      for (int k = 0; k < 3; ++k) part[k] = quantised(position[k], kMillimetres);
+      for (int k = 0; k < 4; ++k) part[3 + k] = quantised(turn[k], kQuaternionScale);
+    }
+  }
+  for (int k = 0; k < kRecordWords; ++k) {
+    words_.push_back(static_cast<std::int16_t>(static_cast<std::uint16_t>(now[k]) -
+                                               static_cast<std::uint16_t>(slot.last[k])));
+  }
+  slot.last = now;
+}
+
+// Writes the words as zigzag varints (small changes of either sign take one
+// byte) through deflate.
+void ReplayEncoder::compress(int flush) {
+  bytes_.resize(3 * words_.size());  // the longest varint of a word
+  Bytef* out = bytes_.data();
+  for (std::int16_t word : words_) {
+    const auto bits = static_cast<std::uint16_t>(word);
+    auto zigzag = static_cast<std::uint16_t>((bits << 1) ^ (word < 0 ? 0xffff : 0));
+    for (; zigzag >= 0x80; zigzag >>= 7) *out++ = static_cast<Bytef>((zigzag & 0x7f) | 0x80);
+    *out++ = static_cast<Bytef>(zigzag);
+  }
+  zip_.next_in = bytes_.data();
+  zip_.avail_in = static_cast<uInt>(out - bytes_.data());
+  char chunk[64 * 1024];
+  do {
+    zip_.next_out = reinterpret_cast<Bytef*>(chunk);
+    zip_.avail_out = sizeof chunk;
+    deflate(&zip_, flush);
+    compressed_.append(chunk, sizeof chunk - zip_.avail_out);
+  } while (zip_.avail_out == 0);
+}
+
+const std::string& ReplayEncoder::finish() {
+  words_.clear();
+  compress(Z_FINISH);
+  return compressed_;
+}
+
+std::string ReplayEncoder::header() const {
+  std::string robots = "[";
+  for (const Slot& slot : slots_) {
+    const bool left = slot.side == TeamSide::kLeft;
+    robots += formatted("%s{\"label\":\"%c%d\",\"side\":\"%s\",\"number\":%d}",
+                        robots.size() > 1 ? "," : "", left ? 'L' : 'R', slot.number,
+                        left ? "left" : "right", slot.number);
+  }
+  robots += "]";
+  return formatted(
+             "{\"format\":1,\"frames\":%d,\"cycleSeconds\":%g,"
+             "\"field\":{\"halfLength\":%g,\"halfWidth\":%g,\"goalHalfWidth\":%g,"
+             "\"ballRadius\":%g},",
+             frames_, kCycleSeconds, kFieldHalfLength, kFieldHalfWidth, kGoalHalfWidth,
+             ball_radius_) +
+         "\"teams\":[" + jsonString(teams_[0]) + "," + jsonString(teams_[1]) + "]," +
+         "\"modes\":" + modesJson() + ",\"parts\":" + partsJson() + ",\"robots\":" + robots +
+         formatted(
+             ",\"scale\":{\"position\":%g,\"quaternion\":%g,\"force\":%g},\"recordWords\":%d}",
+             kMillimetres, kQuaternionScale, kDecinewtons, kRecordWords);
+}
+
+ReplayWriter::ReplayWriter(const std::string& path)
+    : out_(path, std::ios::binary), encoder_(std::make_unique<ReplayEncoder>()) {
+  thread_ = std::thread([this] { encodeQueued(); });
+}
+
+ReplayWriter::~ReplayWriter() {
+  stop();
+}
+
+void ReplayWriter::add(Snapshot snapshot) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  // A writer that falls behind holds the game up rather than the memory.
+  changed_.wait(lock, [this] { return queue_.size() < kMaxQueued; });
+  last_cycle_ = snapshot.cycle;
+  queue_.push_back(std::move(snapshot));
+  if (queue_.size() >= kBatch) changed_.notify_all();
+}
+
+void ReplayWriter::encodeQueued() {
+  std::deque<Snapshot> batch;
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return closing_ || queue_.size() >= kBatch; });
+    if (queue_.empty()) return;
+    batch.swap(queue_);
+    changed_.notify_all();
+    lock.unlock();
+    for (const Snapshot& snapshot : batch) encoder_->add(snapshot);
+    batch.clear();
+    lock.lock();
+  }
+}
+
+void ReplayWriter::stop() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closing_ = true;
+  }
+  changed_.notify_all();
+  if (thread_.joinable()) thread_.join();
+}
+
+bool ReplayWriter::finish(Snapshot last) {
+  if (last.cycle != last_cycle_) add(std::move(last));
+  stop();
+  const std::string& compressed = encoder_->finish();
+  const std::string_view page = replayPageTemplate();
+  const std::size_t header_at = page.find("{{HEADER}}");
+  const std::size_t data_at = page.find("{{DATA}}");
+  out_ << page.substr(0, header_at) << encoder_->header()
+       << page.substr(header_at + 10, data_at - header_at - 10) << base64(compressed)
+       << page.substr(data_at + 8);
+  out_.close();
+  return !out_.fail();
+}
+
+}  // namespace fieldsim

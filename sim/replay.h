@@ -1,0 +1,81 @@
+// The replay page of a game: one HTML file holding the viewer (three.js and
+// the page's scripts, built into fieldsim) and the game, a frame every second
+// cycle and one of the last cycle. It opens from the file alone, without a
+// server or network.
+//
+// The game's frames are a stream of 16-bit words, each written as a zigzag
+// varint (7 bits a byte, low bits first, the sign in the lowest bit), then
+// gzipped and base64-encoded into the page:
+//   frame:  cycle (low, high), time in ms (low, high), play mode, left score,
+//           right score, ball x, y, z (mm), number of robot records n,
+//           then n robot records;
+//   record: flags (1 on the field, 2 fallen), torso height (mm), left and
+//           right foot force (0.1 N), and per part x, y, z (mm) and the
+//           orientation w, x, y, z (times kQuaternionScale).
+// Record i is always the same robot (the page's header lists them), and
+// holds each word's change since that robot's previous record, so that
+// parts at rest cost nothing after compression.
+#ifndef FIELDSIM_REPLAY_H
+#define FIELDSIM_REPLAY_H
+
+#include <condition_variable>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "snapshot.h"
+
+namespace fieldsim {
+
+constexpr int kRecordWords = 4 + 7 * kPartCount;
+constexpr int kCyclesPerFrame = 2;
+constexpr double kQuaternionScale = 16384;
+
+// The page with "{{HEADER}}" and "{{DATA}}" where the game goes (generated
+// at build time from sim/replay/).
+std::string_view replayPageTemplate();
+
+class ReplayEncoder;
+
+// Encodes and compresses the snapshots on a thread of its own, so that the
+// game waits for neither.
+class ReplayWriter {
+ public:
+  // Opens the file; ok() tells whether that worked.
+  explicit ReplayWriter(const std::string& path);
+  ~ReplayWriter();
+  ReplayWriter(const ReplayWriter&) = delete;
+  ReplayWriter& operator=(const ReplayWriter&) = delete;
+
+  // The cycles that get a frame: every second one, which halves the cost of
+  // the replay to the game and the page's size, and still shows 25 frames a
+  // second of play.
+  static bool records(int cycle) { return cycle % kCyclesPerFrame == 0; }
+  bool ok() const { return static_cast<bool>(out_); }
+  void add(Snapshot snapshot);
+  // Adds the game's last state unless it has its frame already, and writes
+  // the page once every snapshot is encoded; false when the file could not
+  // be written.
+  bool finish(Snapshot last);
+
+ private:
+  void encodeQueued();
+  void stop();
+
+  std::ofstream out_;
+  std::unique_ptr<ReplayEncoder> encoder_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Snapshot> queue_;
+  bool closing_ = false;
+  int last_cycle_ = -1;
+  std::thread thread_;
+};
+
+}  // namespace fieldsim
+
+#endif

@@ -1,0 +1,14 @@
+// The URL's fragment holds the moment shown and the robot followed, so that
+// a link can share them: #t=1200&follow=L2 (t is the cycle).
+export function readFragment(hash) {
+  const parameters = new URLSearchParams(hash.replace(/^#/, ''));
+  const cycle = Number.parseInt(parameters.get('t') ?? '', 10);
+  return {
+    cycle: Number.isFinite(cycle) ? cycle : null,
+    follow: parameters.get('follow'),
+  };
+}
+
+export function fragmentFor(cycle, followLabel) {
+  return `#t=${cycle}` + (followLabel ? `&follow=${encodeURIComponent(followLabel)}` : '');
+}

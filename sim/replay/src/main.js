@@ -1,0 +1,99 @@
+// The replay page: reads the game from the page, builds the views and keeps
+// them, the robot panel, the controls and the URL's fragment on the frame
+// shown.
+import { Controls } from './controls.js';
+import { FieldView } from './field-view.js';
+import { fragmentFor, readFragment } from './fragment.js';
+import { Playback } from './playback.js';
+import { loadReplay } from './replay-data.js';
+import { RobotPanel } from './robot-panel.js';
+import { TopView } from './top-view.js';
+
+const FRAGMENT_EVERY_MS = 500;  // while playing, the fragment follows this often
+
+class ReplayApp {
+  constructor(data) {
+    this.data = data;
+    this.selected = null;
+    this.followed = null;
+    const pick = (robot) => this.select(robot);
+    this.fieldView = new FieldView(document.getElementById('view3d'), data, pick);
+    this.topView = new TopView(document.getElementById('top-view'), data, pick);
+    this.panel = new RobotPanel(document.getElementById('robot-panel'), data, {
+      onFollow: (robot) => this.follow(this.followed === robot ? null : robot),
+      onClose: () => this.select(null),
+    });
+    this.playback = new Playback(data, () => this.show());
+    this.controls = new Controls(document, data, this.playback, (robot) => this.follow(robot));
+    this.fragmentWritten = 0;
+    window.addEventListener('hashchange', () => this.applyFragment());
+    // The fragment the page was opened with is read before any is written.
+    this.fragmentRead = false;
+    this.show();
+    this.applyFragment();
+    this.fragmentRead = true;
+    this.writeFragment();
+  }
+
+  show() {
+    const frame = this.playback.frame;
+    this.fieldView.show(frame);
+    this.topView.draw(frame);
+    this.panel.update(frame);
+    this.controls.update(this.followed);
+    this.writeFragment();
+  }
+
+  select(robot) {
+    this.selected = robot;
+    this.fieldView.select(robot);
+    this.topView.select(robot);
+    this.panel.show(robot, this.playback.frame);
+    this.panel.setFollowing(robot !== null && robot === this.followed);
+  }
+
+  // Following a robot also picks it; null lets the camera go.
+  follow(robot) {
+    this.followed = robot;
+    if (robot !== null) this.select(robot);
+    this.panel.setFollowing(robot !== null && robot === this.selected);
+    this.fieldView.follow(robot);
+    this.show();
+  }
+
+  applyFragment() {
+    const { cycle, follow } = readFragment(window.location.hash);
+    const index = follow === null ? -1 : this.data.robotIndex(follow);
+    const robot = index >= 0 ? index : null;
+    if (robot !== this.followed) this.follow(robot);
+    if (cycle !== null && cycle !== this.data.cycle(this.playback.frame)) this.playback.seekCycle(cycle);
+  }
+
+  writeFragment() {
+    const now = performance.now();
+    if (!this.fragmentRead) return;
+    if (this.playback.playing && now - this.fragmentWritten < FRAGMENT_EVERY_MS) return;
+    this.fragmentWritten = now;
+    const label = this.followed === null ? null : this.data.robots[this.followed].label;
+    const fragment = fragmentFor(this.data.cycle(this.playback.frame), label);
+    if (fragment !== window.location.hash) history.replaceState(null, '', fragment);
+  }
+}
+
+async function start() {
+  const header = JSON.parse(document.getElementById('replay-header').textContent);
+  const data = await loadReplay(header, document.getElementById('replay-data').textContent);
+  performance.mark('replay-decoded');
+  const [left, right] = data.score(data.frameCount - 1);
+  document.title = `${header.teams[0] || 'left'} ${left}:${right} ${header.teams[1] || 'right'}: replay`;
+  document.getElementById('loading').remove();
+  const app = new ReplayApp(data);
+  performance.mark('replay-shown');
+  // What the page shows, for a reader such as the browser test.
+  window.replay = { data, app, ready: true };
+}
+
+start().catch((error) => {
+  document.getElementById('loading').textContent = `This replay cannot be shown: ${error.message}`;
+  console.error(error);
+});

@@ -1,0 +1,166 @@
+// The game as fieldsim wrote it into the page: a JSON header and a stream
+// of 16-bit words written as varints, gzipped and base64-encoded (the layout
+// is described in sim/replay.h). Decoding turns each robot record's changes back into
+// values; the accessors below give them in metres, newtons and unit
+// quaternions.
+
+const FLAG_ON_FIELD = 1;
+const FLAG_FALLEN = 2;
+const POSE_WORDS = 7;
+const FIRST_PART_WORD = 4;
+
+export async function loadReplay(header, base64) {
+  const text = atob(base64.trim());
+  const packed = new Uint8Array(text.length);
+  for (let i = 0; i < text.length; i++) packed[i] = text.charCodeAt(i);
+  return new ReplayData(header, await gunzip(packed));
+}
+
+async function gunzip(packed) {
+  const stream = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
+  const reader = stream.getReader();
+  const chunks = [];
+  let length = 0;
+  for (let read = await reader.read(); !read.done; read = await reader.read()) {
+    chunks.push(read.value);
+    length += read.value.length;
+  }
+  const bytes = new Uint8Array(length);
+  let at = 0;
+  for (const chunk of chunks) {
+    bytes.set(chunk, at);
+    at += chunk.length;
+  }
+  return bytes;
+}
+
+export class ReplayData {
+  constructor(header, bytes) {
+    this.header = header;
+    this.robots = header.robots.map((robot) => ({
+      ...robot,
+      team: header.teams[robot.side === 'left' ? 0 : 1],
+    }));
+    this.frameCount = header.frames;
+    this.cycleSeconds = header.cycleSeconds;
+    this.scale = header.scale;
+    this.recordWords = header.recordWords;
+    this.decode(bytes);
+  }
+
+  decode(bytes) {
+    const frames = this.frameCount;
+    const slots = this.robots.length;
+    const size = this.recordWords;
+    this.cycles = new Int32Array(frames);
+    this.times = new Float64Array(frames);
+    this.modes = new Uint8Array(frames);
+    this.scores = new Int16Array(2 * frames);
+    this.balls = new Float32Array(3 * frames);
+    this.records = new Int16Array(frames * slots * size);
+    const words = new WordReader(bytes);
+    const last = new Int16Array(slots * size);
+    for (let f = 0; f < frames; f++) {
+      this.cycles[f] = unsigned32(words.next(), words.next());
+      this.times[f] = unsigned32(words.next(), words.next()) / 1000;
+      this.modes[f] = words.next();
+      this.scores[2 * f] = words.next();
+      this.scores[2 * f + 1] = words.next();
+      for (let k = 0; k < 3; k++) this.balls[3 * f + k] = words.next() / this.scale.position;
+      const changed = words.next() * size;
+      for (let k = 0; k < changed; k++) last[k] += words.next();
+      this.records.set(last, f * slots * size);
+    }
+    if (!words.atEnd()) throw new Error('the replay data runs on past its last frame');
+  }
+
+  // The last frame at or before `cycle` (the first frame before the game's start).
+  frameAtCycle(cycle) {
+    let low = 0;
+    let high = this.frameCount - 1;
+    while (low < high) {
+      const middle = (low + high + 1) >> 1;
+      if (this.cycles[middle] <= cycle) low = middle;
+      else high = middle - 1;
+    }
+    return low;
+  }
+
+  cycle(frame) { return this.cycles[frame]; }
+  time(frame) { return this.times[frame]; }
+  mode(frame) { return this.header.modes[this.modes[frame]] ?? '?'; }
+  score(frame) { return [this.scores[2 * frame], this.scores[2 * frame + 1]]; }
+
+  ball(frame) {
+    const at = 3 * frame;
+    return { x: this.balls[at], y: this.balls[at + 1], z: this.balls[at + 2] };
+  }
+
+  robotIndex(label) { return this.robots.findIndex((robot) => robot.label === label); }
+
+  record(frame, robot) { return (frame * this.robots.length + robot) * this.recordWords; }
+
+  onField(frame, robot) { return (this.records[this.record(frame, robot)] & FLAG_ON_FIELD) !== 0; }
+  fallen(frame, robot) { return (this.records[this.record(frame, robot)] & FLAG_FALLEN) !== 0; }
+
+  robotsOnField(frame) {
+    let count = 0;
+    for (let r = 0; r < this.robots.length; r++) if (this.onField(frame, r)) count++;
+    return count;
+  }
+
+  torsoHeight(frame, robot) {
+    return this.records[this.record(frame, robot) + 1] / this.scale.position;
+  }
+
+  footForces(frame, robot) {
+    const at = this.record(frame, robot);
+    return [this.records[at + 2] / this.scale.force, this.records[at + 3] / this.scale.force];
+  }
+
+  // Position (metres) and orientation (unit quaternion) of one part.
+  partPose(frame, robot, part) {
+    const at = this.record(frame, robot) + FIRST_PART_WORD + POSE_WORDS * part;
+    const r = this.records;
+    const p = this.scale.position;
+    const q = this.scale.quaternion;
+    return {
+      x: r[at] / p, y: r[at + 1] / p, z: r[at + 2] / p,
+      qw: r[at + 3] / q, qx: r[at + 4] / q, qy: r[at + 5] / q, qz: r[at + 6] / q,
+    };
+  }
+
+  // Where the robot looks on the ground: its torso's forward (model +y),
+  // degrees anticlockwise from the field's x axis.
+  heading(frame, robot) {
+    const { qw, qx, qy, qz } = this.partPose(frame, robot, 0);
+    return Math.atan2(1 - 2 * (qx * qx + qz * qz), 2 * (qx * qy - qw * qz)) * 180 / Math.PI;
+  }
+}
+
+// The stream's 16-bit words, each a zigzag varint: 7 bits a byte, low bits
+// first, the sign in the lowest bit.
+class WordReader {
+  constructor(bytes) {
+    this.bytes = bytes;
+    this.at = 0;
+  }
+
+  next() {
+    let value = 0;
+    let shift = 0;
+    let byte;
+    do {
+      byte = this.bytes[this.at++];
+      value |= (byte & 0x7f) << shift;
+      shift += 7;
+    } while (byte & 0x80);
+    return (value >>> 1) ^ -(value & 1);
+  }
+
+  atEnd() { return this.at === this.bytes.length; }
+}
+
+function unsigned32(low, high) {
+  return (low & 0xffff) + (high & 0xffff) * 65536;
+}

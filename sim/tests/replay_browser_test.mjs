@@ -1,0 +1,176 @@
+// The replay page in a real browser (headless Chromium): a short game of
+// three agents (the left team's player 2 knocked over at cycle 150, a ball
+// near the right goal) is written by fieldsim, and its page is checked
+// against fieldsim's own trace and progress lines.
+//
+//   node replay_browser_test.mjs FIELDSIM VEXA3D SOURCE_DIR OUTPUT_DIR
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { cpSync, mkdirSync, readFileSync, rmSync } from 'node:fs';
+import { join, resolve } from 'node:path';
+import { after, before, test } from 'node:test';
+import { setTimeout as sleep } from 'node:timers/promises';
+
+const [fieldsim, agent, sourceDir, outputDir] = process.argv.slice(2).map((path) => resolve(path));
+const { launchChromium, openReplay } = await import(join(sourceDir, 'sim/replay/chromium.mjs'));
+
+const CYCLES = 3999;  // odd: the last cycle gets a frame of its own
+const KNOCKED = 150;
+const replayFile = join(outputDir, 'replay.html');
+let trace;  // cycle -> { mode, robots: { label: [x, y] } }
+let scores;  // every 50 cycles and the last -> "VEXA3D 0:0 RIVALS"
+let browser;
+const problems = [];
+
+async function playGame() {
+  rmSync(outputDir, { recursive: true, force: true });
+  mkdirSync(outputDir, { recursive: true });
+  const sim = spawn(fieldsim, ['--port', '0', '--agents', '3', '--cycles', String(CYCLES),
+    '--ball', '4.5,0', '--knock', `2@${KNOCKED}`, '--trace', join(outputDir, 'trace.txt'),
+    '--replay', replayFile], { stdio: ['ignore', 'pipe', 'inherit'] });
+  let output = '';
+  sim.stdout.on('data', (chunk) => { output += chunk; });
+  const ended = new Promise((resolve) => sim.on('exit', resolve));
+  const waitFor = async (pattern) => {
+    while (!pattern.test(output)) {
+      if (sim.exitCode !== null) throw new Error(`fieldsim ended early:\n${output}`);
+      await sleep(20);
+    }
+    return output.match(pattern);
+  };
+  const port = (await waitFor(/listening on 127\.0\.0\.1:(\d+)/))[1];
+  const startAgent = (team, number) => {
+    const dir = join(outputDir, `${team}-${number}`);
+    mkdirSync(join(dir, '.logfiles'), { recursive: true });
+    cpSync(join(sourceDir, 'formations.conf'), join(dir, 'formations.conf'));
+    spawn(agent, ['-s', '127.0.0.1', '-p', port, '-t', team, '-n', String(number)], { cwd: dir, stdio: 'ignore' });
+  };
+  // The first team to register plays on the left, where the knock is.
+  startAgent('VEXA3D', 11);
+  startAgent('VEXA3D', 2);
+  await waitFor(/\(VEXA3D \d+\) joined/);
+  startAgent('RIVALS', 1);
+  assert.equal(await ended, 0, output);
+  return output;
+}
+
+function readTrace() {
+  const cycles = new Map();
+  for (const line of readFileSync(join(outputDir, 'trace.txt'), 'utf8').trim().split('\n')) {
+    const fields = line.split(' ');
+    const robots = {};
+    for (let i = 6; i + 3 < fields.length; i += 4) robots[fields[i]] = [Number(fields[i + 1]), Number(fields[i + 2])];
+    cycles.set(Number(fields[1]), { mode: fields[2], robots });
+  }
+  return cycles;
+}
+
+function readScores(output) {
+  const scores = new Map();
+  for (const [, cycle, score] of output.matchAll(/cycle (\d+), \w+, (\S+ \d+:\d+ \S+),/g)) {
+    scores.set(Number(cycle), score);
+  }
+  scores.set(CYCLES, output.match(/^score: (.*)$/m)[1]);
+  return scores;
+}
+
+// What the page's top line shows, in the progress lines' form.
+async function shown(page) {
+  const text = (id) => page.locator(`#${id}`).textContent();
+  const score = (await text('score')).replace(' : ', ':');
+  return { cycle: Number(await text('cycle')), mode: await text('mode'), score,
+    robots: Number(await text('robot-count')) };
+}
+
+// The cycle is a multiple of 50, where fieldsim prints the score, the last
+// one, or one before cycle 50, when no goal can have been scored yet.
+async function expectShown(page, cycle) {
+  const expected = trace.get(cycle);
+  assert.deepEqual(await shown(page), { cycle, mode: expected.mode,
+    score: scores.get(Math.max(50, cycle)), robots: Object.keys(expected.robots).length });
+}
+
+async function open(fragment) {
+  const opened = await openReplay(browser, replayFile, fragment);
+  problems.push(...opened.problems);
+  return opened.page;
+}
+
+before(async () => {
+  const output = await playGame();
+  trace = readTrace();
+  scores = readScores(output);
+  browser = await launchChromium();
+});
+
+after(async () => {
+  await browser?.close();
+});
+
+test('the page shows the cycle, play mode, score and robots of the game at the start and after seeking', async () => {
+  const page = await open('');
+  await expectShown(page, 2);  // the first cycle recorded: every second one is
+  await page.locator('#slider').fill('1000');
+  await expectShown(page, 1000);
+  // The first progress line after the first goal, or the last one.
+  const goal = [...trace].find(([, cycle]) => cycle.mode === 'Goal_Left')?.[0] ?? CYCLES;
+  const later = Math.min(CYCLES - CYCLES % 50, Math.ceil(goal / 50) * 50);
+  await page.evaluate((cycle) => { window.location.hash = `#t=${cycle}`; }, later);
+  await page.waitForFunction((cycle) => document.getElementById('cycle').textContent === String(cycle), later);
+  await expectShown(page, later);
+  await page.keyboard.press('End');
+  await expectShown(page, CYCLES);
+});
+
+test('a shared moment opens with its cycle and the robot followed, drawn where the trace has it', async () => {
+  const cycle = KNOCKED + 50;
+  const page = await open(`#t=${cycle}&follow=L2`);
+  await expectShown(page, cycle);
+  const panel = page.locator('#robot-panel');
+  assert.equal(await panel.locator('[data-field="title"]').textContent(), 'L2');
+  assert.equal(await panel.locator('[data-field="team"]').textContent(), 'VEXA3D 2');
+  assert.equal(await panel.locator('[data-field="state"]').textContent(), 'fallen');
+  assert.equal(await page.locator('#follow').inputValue(), 'L2');
+  const torso = await page.evaluate(() => {
+    const { data, app } = window.replay;
+    return data.partPose(app.playback.frame, data.robotIndex('L2'), 0);
+  });
+  const [x, y] = trace.get(cycle).robots.L2;
+  assert.ok(Math.abs(torso.x - x) < 0.002 && Math.abs(torso.y - y) < 0.002,
+    `L2's torso at (${torso.x}, ${torso.y}), the trace has (${x}, ${y})`);
+  await page.keyboard.press('Shift+ArrowLeft');  // one second back, the cycle before the knock
+  await expectShown(page, cycle - 50);
+  assert.equal(await panel.locator('[data-field="state"]').textContent(), 'standing');
+});
+
+test('the 3D view is drawn, and clicking a robot in it shows that robot\'s panel', async () => {
+  const page = await open('#t=1000');
+  await page.evaluate(() => new Promise(requestAnimationFrame));
+  const drawn = await page.evaluate(() => {
+    const canvas = document.querySelector('#view3d canvas');
+    const copy = document.createElement('canvas');
+    copy.width = canvas.width;
+    copy.height = canvas.height;
+    const context = copy.getContext('2d');
+    context.drawImage(canvas, 0, 0);
+    const pixels = context.getImageData(0, 0, copy.width, copy.height).data;
+    const [r, g, b] = [0xa9, 0xcc, 0xe3];  // the sky behind the field
+    let other = 0;
+    for (let i = 0; i < pixels.length; i += 4) {
+      if (Math.abs(pixels[i] - r) + Math.abs(pixels[i + 1] - g) + Math.abs(pixels[i + 2] - b) > 30) other++;
+    }
+    return other / (pixels.length / 4);
+  });
+  assert.ok(drawn > 0.3, `only ${(100 * drawn).toFixed(1)} % of the 3D view differs from the sky`);
+  const point = await page.evaluate(() => window.replay.app.fieldView.screenPoint(window.replay.data.robotIndex('R1')));
+  await page.mouse.click(point.x, point.y);
+  const panel = page.locator('#robot-panel');
+  assert.equal(await panel.isVisible(), true);
+  assert.equal(await panel.locator('[data-field="title"]').textContent(), 'R1');
+  assert.equal(await panel.locator('[data-field="team"]').textContent(), 'RIVALS 1');
+  await page.screenshot({ path: join(outputDir, 'replay.png') });
+});
+
+test('no error reached the console', () => {
+  assert.deepEqual(problems, []);
+});
