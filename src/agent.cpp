@@ -1,8 +1,9 @@
 // The per-cycle state of the player: resets, cleared speeds and the text of
-// the effector message.
+// the effector message; and the primitive members, which forward to motion.h.
 #include <charconv>
 
 #include "agent.h"
+#include "motion.h"
 #include "world_model.h"
 
 namespace {
@@ -60,4 +61,35 @@ std::string Agent::effector_string() const {
     *at++ = ')';
   }
   return std::string(text, at);
+}
+
+double Agent::get_exec_angle(double d) { return motion::steppedSpeed(d); }
+double Agent::get_exec_lleg4() { return motion::coupledKnee(Limb::LeftLeg); }
+double Agent::get_exec_rleg4() { return motion::coupledKnee(Limb::RightLeg); }
+void Agent::get_l_bend_height() { motion::recordLegHeight(Limb::LeftLeg); }
+void Agent::get_r_bend_height() { motion::recordLegHeight(Limb::RightLeg); }
+double Agent::get_exec_lleg5() { return motion::heightKeepingAnkle(Limb::LeftLeg); }
+double Agent::get_exec_rleg5() { return motion::heightKeepingAnkle(Limb::RightLeg); }
+bool Agent::should_stop_walk() { return motion::ballCloseEnoughToStop(); }
+
+bool Agent::is_la_reach_ang(double a1, double a2, double a3, double a4, double tol) {
+  const double row[] = {a1, a2, a3, a4};
+  return motion::reached(Limb::LeftArm, row, tol);
+}
+
+bool Agent::is_ra_reach_ang(double a1, double a2, double a3, double a4, double tol) {
+  const double row[] = {a1, a2, a3, a4};
+  return motion::reached(Limb::RightArm, row, tol);
+}
+
+bool Agent::is_ll_reach_ang(double a1, double a2, double a3, double a4, double a5, double a6,
+                            double tol) {
+  const double row[] = {a1, a2, a3, a4, a5, a6};
+  return motion::reached(Limb::LeftLeg, row, tol);
+}
+
+bool Agent::is_rl_reach_ang(double a1, double a2, double a3, double a4, double a5, double a6,
+                            double tol) {
+  const double row[] = {a1, a2, a3, a4, a5, a6};
+  return motion::reached(Limb::RightLeg, row, tol);
 }

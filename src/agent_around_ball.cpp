@@ -51,8 +51,8 @@ const Keyframe* keyframeOf(AroundBallT phase) {
   return nullptr;
 }
 
-bool reached(Agent& agent, Limb limb, std::initializer_list<double> row, double tol) {
-  return motion::reached(agent, limb, row.begin(), tol);
+bool reached(Limb limb, std::initializer_list<double> row, double tol) {
+  return motion::reached(limb, row.begin(), tol);
 }
 
 // In the crouch: kick when the goal is ahead, else step towards it.
@@ -67,43 +67,40 @@ void checkGoal() {
   }
 }
 
-void advance(Agent& agent) {
+void advance() {
   const Limb left = Limb::LeftLeg, right = Limb::RightLeg;
   switch (wm::abt) {
     case AB_Bend_Down:
-      if (reached(agent, left, {0, 0, 10, -20, 10, 0}, 2) &&
-          reached(agent, right, {0, 0, 10, -20, 10, 0}, 2)) {
+      if (reached(left, {0, 0, 10, -20, 10, 0}, 2) && reached(right, {0, 0, 10, -20, 10, 0}, 2)) {
         checkGoal();
       }
       return;
     // The weight shifts drive only the rolls; the other joints hold the crouch.
     case AB_Move_Body_Left:
-      if (reached(agent, left, {0, -B, 10, -20, 10, B}, 2) &&
-          reached(agent, right, {0, -B, 10, -20, 10, B}, 2)) {
+      if (reached(left, {0, -B, 10, -20, 10, B}, 2) && reached(right, {0, -B, 10, -20, 10, B}, 2)) {
         wm::abt = AB_Extend_Right_Leg;
       }
       return;
     case AB_Move_Body_Right:
-      if (reached(agent, left, {0, B, 10, -20, 10, -B}, 2) &&
-          reached(agent, right, {0, B, 10, -20, 10, -B}, 2)) {
+      if (reached(left, {0, B, 10, -20, 10, -B}, 2) && reached(right, {0, B, 10, -20, 10, -B}, 2)) {
         wm::abt = AB_Extend_Left_Leg;
       }
       return;
     case AB_Extend_Right_Leg:
-      if (reached(agent, right, {0, -30, 10, -20, 10, 30}, 2)) wm::abt = AB_Extend_Right_Leg2;
+      if (reached(right, {0, -30, 10, -20, 10, 30}, 2)) wm::abt = AB_Extend_Right_Leg2;
       return;
     case AB_Extend_Right_Leg2:
-      if (reached(agent, left, {0, B, 10, -20, 10, -B}, 2)) {
+      if (reached(left, {0, B, 10, -20, 10, -B}, 2)) {
         std::cout << "ok\n";
         wm::abt = AB_Bend_Down;
       }
       return;
     case AB_Extend_Left_Leg:
-      if (reached(agent, left, {0, 30, 10, -20, 10, -30}, 2)) wm::abt = AB_Extend_Left_Leg2;
+      if (reached(left, {0, 30, 10, -20, 10, -30}, 2)) wm::abt = AB_Extend_Left_Leg2;
       return;
     case AB_Extend_Left_Leg2:
       // Tolerance 1, tighter than the 2 of the mirrored AB_Extend_Right_Leg2.
-      if (reached(agent, right, {0, -B, 10, -20, 10, B}, 1)) wm::abt = AB_Bend_Down;
+      if (reached(right, {0, -B, 10, -20, 10, B}, 1)) wm::abt = AB_Bend_Down;
       return;
     default:
       return;
@@ -120,7 +117,7 @@ void Agent::around_ball() {
   const Keyframe* frame = keyframeOf(wm::abt);
   if (frame == nullptr) return;
   if (frame->line != nullptr) std::cout << frame->line << "\n";
-  motion::drivePose(*this, Limb::LeftLeg, frame->left_leg, frame->divisor);
-  motion::drivePose(*this, Limb::RightLeg, frame->right_leg, frame->divisor);
-  advance(*this);
+  motion::drivePose(Limb::LeftLeg, frame->left_leg, frame->divisor);
+  motion::drivePose(Limb::RightLeg, frame->right_leg, frame->divisor);
+  advance();
 }

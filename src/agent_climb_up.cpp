@@ -65,8 +65,8 @@ const Keyframe* keyframeOf(ClimbUpT phase) {
   return nullptr;
 }
 
-void drive(Agent& agent, const Keyframe& frame) {
-  motion::driveBody(agent, frame.pose);
+void drive(const Keyframe& frame) {
+  motion::driveBody(frame.pose);
   for (const Gain& cell : kGains) {
     if (cell.phase != frame.phase) continue;
     motion::driveJoint(cell.limb, cell.joint, motion::rowOf(frame.pose, cell.limb)[cell.joint - 1],
@@ -74,8 +74,8 @@ void drive(Agent& agent, const Keyframe& frame) {
   }
 }
 
-bool reached(Agent& agent, Limb limb, std::initializer_list<double> row, double tol) {
-  return motion::reached(agent, limb, row.begin(), tol);
+bool reached(Limb limb, std::initializer_list<double> row, double tol) {
+  return motion::reached(limb, row.begin(), tol);
 }
 
 bool waitedMoreThan(int cycles) {
@@ -127,43 +127,43 @@ void checkStanding() {
   wm::cut = CU_Extend_Body;
 }
 
-void advance(Agent& agent) {
+void advance() {
   switch (wm::cut) {
     case CU_Extend_Body:
-      if (reached(agent, Limb::LeftLeg, {0, 0, 0, -90, 0, 0}, 3) && waitedMoreThan(50)) {
+      if (reached(Limb::LeftLeg, {0, 0, 0, -90, 0, 0}, 3) && waitedMoreThan(50)) {
         probeContact();
       }
       return;
     case CU_Extend_Body2:
-      if (reached(agent, Limb::LeftLeg, {0, 0, 0, 0, 0, 0}, 3) && waitedMoreThan(10)) {
+      if (reached(Limb::LeftLeg, {0, 0, 0, 0, 0, 0}, 3) && waitedMoreThan(10)) {
         markAndGo(CU_Bend_Hand);
       }
       return;
     case CU_Bend_Hand:
       // The shoulder is driven to +120 but tested at -120, so it is mostly
       // the wait that ends this phase.
-      if (reached(agent, Limb::LeftArm, {-120, 0, -90, -60}, 1) || waitedMoreThan(100)) {
+      if (reached(Limb::LeftArm, {-120, 0, -90, -60}, 1) || waitedMoreThan(100)) {
         wm::cut = CU_Rorate_Body;
       }
       return;
     case CU_Rorate_Body:
-      if (reached(agent, Limb::RightArm, {120, 0, 90, 90}, 2)) wm::cut = CU_Rorate_Body2;
+      if (reached(Limb::RightArm, {120, 0, 90, 90}, 2)) wm::cut = CU_Rorate_Body2;
       return;
     case CU_Rorate_Body2:
-      if (reached(agent, Limb::RightLeg, {0, 0, 0, -90, 0, 0}, 0.5)) wm::cut = CU_Bend_Hand2;
+      if (reached(Limb::RightLeg, {0, 0, 0, -90, 0, 0}, 0.5)) wm::cut = CU_Bend_Hand2;
       return;
     case CU_Bend_Hand2:
-      if (reached(agent, Limb::LeftLeg, {0, 0, 0, 0, -10, 0}, 1)) markAndGo(CU_Push_Hand);
+      if (reached(Limb::LeftLeg, {0, 0, 0, 0, -10, 0}, 1)) markAndGo(CU_Push_Hand);
       return;
     case CU_Push_Hand:
-      if (reached(agent, Limb::LeftLeg, {-90, 45, 100, -130, 75, -45}, 4)) markAndGo(CU_Bend_Down2);
+      if (reached(Limb::LeftLeg, {-90, 45, 100, -130, 75, -45}, 4)) markAndGo(CU_Bend_Down2);
       return;
     case CU_Bend_Down2:
-      if (reached(agent, Limb::LeftLeg, {0, 45, 100, -130, 30, -45}, 1.8)) leaveBendDown2();
+      if (reached(Limb::LeftLeg, {0, 45, 100, -130, 30, -45}, 1.8)) leaveBendDown2();
       return;
     case CU_Bend_Down:
-      if (reached(agent, Limb::LeftLeg, {0, 0, 10, -20, 10, 0}, 0.8) &&
-          reached(agent, Limb::RightLeg, {0, 0, 10, -20, 10, 0}, 0.8)) {
+      if (reached(Limb::LeftLeg, {0, 0, 10, -20, 10, 0}, 0.8) &&
+          reached(Limb::RightLeg, {0, 0, 10, -20, 10, 0}, 0.8)) {
         mark();
         checkStanding();
       }
@@ -180,6 +180,6 @@ void Agent::climb_up() {
   // keyframe: every joint keeps the speed 0 of the cycle.
   const Keyframe* frame = keyframeOf(wm::cut);
   if (frame == nullptr) return;
-  drive(*this, *frame);
-  advance(*this);
+  drive(*frame);
+  advance();
 }

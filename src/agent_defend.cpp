@@ -72,13 +72,13 @@ const Exit kExits[] = {
 };
 // clang-format on
 
-bool reached(Agent& agent, const Exit& way_out) {
-  if (!motion::reached(agent, Limb::LeftLeg, way_out.leg, way_out.tol)) return false;
+bool reached(const Exit& way_out) {
+  if (!motion::reached(Limb::LeftLeg, way_out.leg, way_out.tol)) return false;
   if (way_out.tested == Tested::LeftLeg) return true;
-  if (!motion::reached(agent, Limb::RightLeg, way_out.leg, way_out.tol)) return false;
+  if (!motion::reached(Limb::RightLeg, way_out.leg, way_out.tol)) return false;
   if (way_out.tested == Tested::Legs) return true;
-  return motion::reached(agent, Limb::LeftArm, way_out.left_arm, way_out.tol) &&
-         motion::reached(agent, Limb::RightArm, way_out.right_arm, way_out.tol);
+  return motion::reached(Limb::LeftArm, way_out.left_arm, way_out.tol) &&
+         motion::reached(Limb::RightArm, way_out.right_arm, way_out.tol);
 }
 
 bool waitedEnough(const Exit& way_out) {
@@ -93,9 +93,9 @@ void Agent::defend() {
   // Once started, the sequence runs to its end whatever the ball does.
   if (!(wm::dis_to_ball < kCloseBall) && status == 0) return;
 
-  motion::driveBody(*this, kKeyframes[status]);
+  motion::driveBody(kKeyframes[status]);
   const Exit& way_out = kExits[status];
-  if (!reached(*this, way_out) || !waitedEnough(way_out)) return;
+  if (!reached(way_out) || !waitedEnough(way_out)) return;
   if (way_out.mark) wm::Record_Cycle = wm::Sim_Cycle;
   if (way_out.line != nullptr) std::cout << way_out.line << "\n";
   status = way_out.next;

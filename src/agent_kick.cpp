@@ -41,30 +41,30 @@ KickFrame frameOf(KickT phase, double b) {
   // clang-format on
 }
 
-bool at(Agent& agent, Limb leg, const Pose& pose, double tol) {
-  return motion::reached(agent, leg, pose.data(), tol);
+bool at(Limb leg, const Pose& pose, double tol) {
+  return motion::reached(leg, pose.data(), tol);
 }
 
 // The reached test of a phase. The kick phases end while the swinging ankle
 // passes 0 and the hip pitch nears 30, before the swing has finished.
-bool phaseReached(Agent& agent, KickT phase, double b) {
+bool phaseReached(KickT phase, double b) {
   const Limb l = Limb::LeftLeg;
   const Limb r = Limb::RightLeg;
   // clang-format off
   switch (phase) {
     case KB_Move_Body_Left:
-      return at(agent, l, {0, -b, 0, 0, 0, b}, 0.8) && at(agent, r, {0, -b, 0, 0, 0, b}, 0.8);
+      return at(l, {0, -b, 0, 0, 0, b}, 0.8) && at(r, {0, -b, 0, 0, 0, b}, 0.8);
     case KB_Move_Body_Right:
-      return at(agent, l, {0, b, 0, 0, 0, -b}, 0.8) && at(agent, r, {0, b, 0, 0, 0, -b}, 0.8);
+      return at(l, {0, b, 0, 0, 0, -b}, 0.8) && at(r, {0, b, 0, 0, 0, -b}, 0.8);
     case KB_Raise_Left_Leg:
-      return at(agent, l, {0, b, 25, -60, 35, -b}, 2.8) && at(agent, r, {0, b, 0, 0, 0, -b}, 1.8);
+      return at(l, {0, b, 25, -60, 35, -b}, 2.8) && at(r, {0, b, 0, 0, 0, -b}, 1.8);
     case KB_Raise_Right_Leg:
-      return at(agent, l, {0, -b, 0, 0, 0, b}, 2) && at(agent, r, {0, -b, 25, -60, 35, b}, 1.8);
+      return at(l, {0, -b, 0, 0, 0, b}, 2) && at(r, {0, -b, 25, -60, 35, b}, 1.8);
     case KB_Kick_Left_Leg:
-      return at(agent, l, {0, b, 30, -10, 0, -b}, 5.8);
+      return at(l, {0, b, 30, -10, 0, -b}, 5.8);
     case KB_Kick_Right_Leg:
     default:
-      return at(agent, r, {0, -b, 30, -10, 0, b}, 5.8);
+      return at(r, {0, -b, 30, -10, 0, b}, 5.8);
   }
   // clang-format on
 }
@@ -117,8 +117,8 @@ void Agent::kick_ball() {
   if (!isKickPhase(phase)) return;  // KB_Bend_Down: finished; 0: never started
   const double b = wm::best_lr;
   const KickFrame frame = frameOf(phase, b);
-  motion::drivePose(*this, Limb::LeftLeg, frame.left.data(), frame.divisor);
-  motion::drivePose(*this, Limb::RightLeg, frame.right.data(), frame.divisor);
+  motion::drivePose(Limb::LeftLeg, frame.left.data(), frame.divisor);
+  motion::drivePose(Limb::RightLeg, frame.right.data(), frame.divisor);
   if (phase == KB_Move_Body_Right) std::cout << "move_body_right_for_kick_over\n";
-  if (phaseReached(*this, phase, b)) advance(phase);
+  if (phaseReached(phase, b)) advance(phase);
 }

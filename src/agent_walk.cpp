@@ -25,7 +25,7 @@ constexpr Limb kLeftLeg = Limb::LeftLeg;
 constexpr Limb kRightLeg = Limb::RightLeg;
 
 // How a cell turns its target T into a speed; S(x) is the stepped law
-// get_exec_angle and cur the joint's current angle.
+// steppedSpeed and cur the joint's current angle.
 enum class LawKind {
   kProportional,  // (T - cur) * gain / divisor
   kStepped,       // gain * S(scale * (T - cur))
@@ -79,41 +79,36 @@ struct Row {
 const int kKneeLast[] = {1, 2, 3, 5, 6, 4};
 const int kNatural[] = {1, 2, 3, 4, 5, 6};
 
-double coupledKnee(Agent& agent, Limb leg) {
-  return leg == kLeftLeg ? agent.get_exec_lleg4() : agent.get_exec_rleg4();
-}
-
-double jointSpeed(Agent& agent, Limb limb, int k, double target, const Law& law) {
+double jointSpeed(Limb limb, int k, double target, const Law& law) {
   const double rest = target - motion::current(limb, k);
   switch (law.kind) {
     case LawKind::kProportional:
       return rest * law.gain / law.divisor;
     case LawKind::kStepped:
-      return law.gain * agent.get_exec_angle(law.scale * rest);
+      return law.gain * motion::steppedSpeed(law.scale * rest);
     case LawKind::kSteppedOver:
-      return agent.get_exec_angle(rest / law.divisor);
+      return motion::steppedSpeed(rest / law.divisor);
     case LawKind::kKnee:
-      return coupledKnee(agent, limb);
+      return motion::coupledKnee(limb);
     case LawKind::kSteppedKnee:
-      return agent.get_exec_angle(coupledKnee(agent, limb));
+      return motion::steppedSpeed(motion::coupledKnee(limb));
   }
   return 0;
 }
 
 // Writes the rows one after the other, each limb in the given joint order.
-void drive(Agent& agent, std::initializer_list<Row> rows, const int* order = kKneeLast) {
+void drive(std::initializer_list<Row> rows, const int* order = kKneeLast) {
   for (const Row& row : rows) {
     for (int i = 0; i < motion::jointCount(row.limb); ++i) {
       const int k = order[i];
-      motion::speed(row.limb, k) =
-          jointSpeed(agent, row.limb, k, row.targets[k - 1], row.laws[k - 1]);
+      motion::speed(row.limb, k) = jointSpeed(row.limb, k, row.targets[k - 1], row.laws[k - 1]);
     }
   }
 }
 
 // The reached test of one limb; the knee value is passed but not compared.
-bool at(Agent& agent, Limb limb, const std::array<double, 6>& pose, double tol) {
-  return motion::reached(agent, limb, pose.data(), tol);
+bool at(Limb limb, const std::array<double, 6>& pose, double tol) {
+  return motion::reached(limb, pose.data(), tol);
 }
 
 // A passed contact limit marks the robot as fallen; the decision then stands
@@ -132,47 +127,47 @@ double steeringAngle(double p) {
   return 0;
 }
 
-void standUp(Agent& agent) {
+void standUp() {
   // clang-format off
-  drive(agent, {{kLeftArm,  {-90, 0, 0, 0},       all(P(20))},
+  drive({{kLeftArm,  {-90, 0, 0, 0},       all(P(20))},
                 {kRightArm, {-90, 0, 0, 0},       all(P(20))},
                 {kLeftLeg,  {0, 0, 0, 0, 0, 0},   all(P(20))},
                 {kRightLeg, {0, 0, 0, 0, 0, 0},   all(P(20))}},
         kNatural);
   // clang-format on
-  const bool reached =
-      at(agent, kLeftArm, {-90, 0, 0, 0}, 0.6) && at(agent, kRightArm, {-90, 0, 0, 0}, 0.6) &&
-      at(agent, kLeftLeg, {0, 0, 0, 0, 0, 0}, 0.6) && at(agent, kRightLeg, {0, 0, 0, 0, 0, 0}, 0.6);
+  const bool reached = at(kLeftArm, {-90, 0, 0, 0}, 0.6) && at(kRightArm, {-90, 0, 0, 0}, 0.6) &&
+                       at(kLeftLeg, {0, 0, 0, 0, 0, 0}, 0.6) &&
+                       at(kRightLeg, {0, 0, 0, 0, 0, 0}, 0.6);
   if (!reached) return;
   if (wm::pm == PM_PLAY_ON || wm::pm == PM_KICK_OFF_LEFT) wm::wft = WF_Bend_Down;
   ++wm::Walk_Cycle;
 }
 
 // Both legs straight to the crouch (bend down, stop), knees driven directly.
-void crouch(Agent& agent, double divisor) {
-  drive(agent, {{kLeftLeg, {0, 0, 10, -20, 10, 0}, all(P(divisor))},
-                {kRightLeg, {0, 0, 10, -20, 10, 0}, all(P(divisor))}});
+void crouch(double divisor) {
+  drive({{kLeftLeg, {0, 0, 10, -20, 10, 0}, all(P(divisor))},
+         {kRightLeg, {0, 0, 10, -20, 10, 0}, all(P(divisor))}});
 }
 
-bool bothLegsAt(Agent& agent, const std::array<double, 6>& pose, double tol) {
-  return at(agent, kLeftLeg, pose, tol) && at(agent, kRightLeg, pose, tol);
+bool bothLegsAt(const std::array<double, 6>& pose, double tol) {
+  return at(kLeftLeg, pose, tol) && at(kRightLeg, pose, tol);
 }
 
-void bendDown(Agent& agent) {
-  crouch(agent, 20);
+void bendDown() {
+  crouch(20);
   ++wm::Walk_Cycle;
   fallMarkIf(wm::rfrp_0_count > 10 || wm::lfrp_0_count > 30);
-  if (bothLegsAt(agent, {0, 0, 10, -20, 10, 0}, 1.8)) wm::wft = WF_Move_Body_Right;
+  if (bothLegsAt({0, 0, 10, -20, 10, 0}, 1.8)) wm::wft = WF_Move_Body_Right;
 }
 
-void moveBodyRight(Agent& agent) {
+void moveBodyRight() {
   const double b = wm::best_lr;
   const Law s = S(1);
   // clang-format off
-  drive(agent, {{kLeftLeg,  {0, b, 10, kNone, 10, -b}, {s, s, s, SK, s, s}},
+  drive({{kLeftLeg,  {0, b, 10, kNone, 10, -b}, {s, s, s, SK, s, s}},
                 {kRightLeg, {0, b, 10, kNone, 10, -b}, {s, s, s, SK, s, s}}});
   // clang-format on
-  if (bothLegsAt(agent, {0, b, 10, -20, 10, -b}, 0.8)) {
+  if (bothLegsAt({0, b, 10, -20, 10, -b}, 0.8)) {
     wm::wft = WF_Raise_Left_Leg;
     std::cout << "9\n";
   }
@@ -180,49 +175,48 @@ void moveBodyRight(Agent& agent) {
 
 // Lifts the left leg off the supporting right one; true when the lift is
 // complete (WF_Raise_Left_Leg and WF_Raise_Left_Leg2 move alike).
-bool raiseLeftLeg(Agent& agent, int right_contact_limit) {
+bool raiseLeftLeg(int right_contact_limit) {
   const double b = wm::best_lr;
   const Law s = S(2);
   // clang-format off
-  drive(agent, {{kLeftLeg,  {0, b, 40, -70, 30, -b}, {s, s, s, S(2, 2), s, s}},
+  drive({{kLeftLeg,  {0, b, 40, -70, 30, -b}, {s, s, s, S(2, 2), s, s}},
                 {kRightLeg, {0, b, 10, -20, 10, -b}, {s, s, s, s,       s, s}}});
   // clang-format on
   fallMarkIf(wm::rfrp_0_count > right_contact_limit);
-  return at(agent, kLeftLeg, {0, b, 40, -70, 30, -b}, 2.8) &&
-         at(agent, kRightLeg, {0, b, 10, -20, 10, -b}, 3.8);
+  return at(kLeftLeg, {0, b, 40, -70, 30, -b}, 2.8) && at(kRightLeg, {0, b, 10, -20, 10, -b}, 3.8);
 }
 
 // The first left step of a walk: once lifted, turn on the spot if the ball is
 // more than 10 degrees off.
-void raiseLeftLegFirst(Agent& agent) {
-  if (!raiseLeftLeg(agent, 10)) return;
-  agent.get_r_bend_height();
+void raiseLeftLegFirst() {
+  if (!raiseLeftLeg(10)) return;
+  motion::recordLegHeight(kRightLeg);
   wm::wft = WF_Extend_Left_Leg;
   if (std::fabs(wm::pol_ball.pal_angle) > 10) wm::wft = WF_Bend_Down2;
 }
 
 // A left step inside a running walk: once lifted, stop if the ball is close.
-void raiseLeftLegAgain(Agent& agent) {
-  if (!raiseLeftLeg(agent, 3)) return;
-  agent.get_r_bend_height();
+void raiseLeftLegAgain() {
+  if (!raiseLeftLeg(3)) return;
+  motion::recordLegHeight(kRightLeg);
   wm::wft = WF_Extend_Left_Leg;
-  if (agent.should_stop_walk()) wm::wft = WF_Stop_Walk;
+  if (motion::ballCloseEnoughToStop()) wm::wft = WF_Stop_Walk;
 }
 
 // The lifted left leg comes down in front while the right leg, steering with
 // its hip yaw, keeps the hip at the height recorded at the lift.
-void extendLeftLeg(Agent& agent) {
+void extendLeftLeg() {
   const double b = wm::best_lr;
   const double t = wm::turn_ang;
   const double right_yaw = t > 0 ? -t : 0;
   // clang-format off
-  drive(agent, {{kLeftLeg,  {0, -b, 16, -20, 4, b},
+  drive({{kLeftLeg,  {0, -b, 16, -20, 4, b},
                             {P(21), P(21), P(21, 2), P(21, 2.8), P(21, 3), P(21)}},
-                {kRightLeg, {right_yaw, -b / 3, -15, kNone, agent.get_exec_rleg5(), b / 3},
+                {kRightLeg, {right_yaw, -b / 3, -15, kNone, motion::heightKeepingAnkle(kRightLeg), b / 3},
                             {P(21), P(21), P(21, 1.1), K, P(21), P(21)}}});
   // clang-format on
-  if (wm::lfrp_count > 8 || (at(agent, kLeftLeg, {0, -10, 10, -20, 10, 10}, 0.8) &&
-                             at(agent, kRightLeg, {0, -10, 0, -25, 25, 10}, 0.8))) {
+  if (wm::lfrp_count > 8 || (at(kLeftLeg, {0, -10, 10, -20, 10, 10}, 0.8) &&
+                             at(kRightLeg, {0, -10, 0, -25, 25, 10}, 0.8))) {
     wm::wft = WF_Raise_Right_Leg;
     std::cout << "WF_Raise_Right_Leg\n";
     return;
@@ -230,33 +224,33 @@ void extendLeftLeg(Agent& agent) {
   fallMarkIf(wm::lfrp_0_count > 80);
 }
 
-void raiseRightLeg(Agent& agent) {
+void raiseRightLeg() {
   const double b = wm::best_lr;
   const Law s = S(2);
   // clang-format off
-  drive(agent, {{kLeftLeg,  {0, -b, 10, -20, 10, b}, {s, s, s, s,       s, s}},
+  drive({{kLeftLeg,  {0, -b, 10, -20, 10, b}, {s, s, s, s,       s, s}},
                 {kRightLeg, {0, -b, 40, -70, 30, b}, {s, s, s, S(2, 2), s, s}}});
   // clang-format on
-  if (!at(agent, kRightLeg, {0, -b, 40, -70, 30, b}, 2.8)) return;
+  if (!at(kRightLeg, {0, -b, 40, -70, 30, b}, 2.8)) return;
   wm::wft = WF_Extend_Right_Leg;
-  agent.get_l_bend_height();
-  if (agent.should_stop_walk()) wm::wft = WF_Stop_Walk;
+  motion::recordLegHeight(kLeftLeg);
+  if (motion::ballCloseEnoughToStop()) wm::wft = WF_Stop_Walk;
 }
 
 // The mirror of extendLeftLeg, but with its own divisor, hip pitch, ankle and
 // reach pose.
-void extendRightLeg(Agent& agent) {
+void extendRightLeg() {
   const double b = wm::best_lr;
   const double t = wm::turn_ang;
   const double left_yaw = t < 0 ? t : 0;
   // clang-format off
-  drive(agent, {{kLeftLeg,  {left_yaw, b / 3, -15, kNone, agent.get_exec_lleg5(), -b / 3},
+  drive({{kLeftLeg,  {left_yaw, b / 3, -15, kNone, motion::heightKeepingAnkle(kLeftLeg), -b / 3},
                             {P(22), P(22), P(22, 1.1), K, P(22), P(22)}},
                 {kRightLeg, {0, b, 17, -20, 3, -b},
                             {P(22), P(22), P(22, 2), P(22, 2.8), P(22, 3), P(22)}}});
   // clang-format on
-  if (wm::rfrp_count > 8 || (at(agent, kLeftLeg, {0, 10, 0, -10, 10, -10}, 2.8) &&
-                             at(agent, kRightLeg, {0, 10, 10, -20, 10, -10}, 2.8))) {
+  if (wm::rfrp_count > 8 || (at(kLeftLeg, {0, 10, 0, -10, 10, -10}, 2.8) &&
+                             at(kRightLeg, {0, 10, 10, -20, 10, -10}, 2.8))) {
     wm::wft = WF_Raise_Left_Leg2;
     return;
   }
@@ -266,39 +260,39 @@ void extendRightLeg(Agent& agent) {
 // Turning on the spot: the left leg swings one way or the other by the side
 // of the ball while the right leg yaws towards it. A ball straight ahead (or
 // an angle that is not a number) leaves the left leg still.
-void bendDown2(Agent& agent) {
+void bendDown2() {
   const double b = wm::best_lr;
   const double t = wm::turn_ang;
   const double p = wm::pol_ball.pal_angle;
   std::cout << "wm::pol_ball.pal_angle=" << p << "\n";
   if (p < 0) {
     const Law s = S(0.5);
-    drive(agent, {{kLeftLeg, {0, b, 15, -10, -5, -b}, {s, s, s, S(0.5, 2), s, s}}});
-    if (at(agent, kLeftLeg, {0, b, 15, 0, -5, -b}, 4.8)) {
+    drive({{kLeftLeg, {0, b, 15, -10, -5, -b}, {s, s, s, S(0.5, 2), s, s}}});
+    if (at(kLeftLeg, {0, b, 15, 0, -5, -b}, 4.8)) {
       wm::wft = WF_Bend_Down;
       fallMarkIf(wm::lfrp_0_count > 80);
     }
   } else if (p > 0) {
     const Law s = S(1);
     // clang-format off
-    drive(agent, {{kLeftLeg, {0, b, 0,       -30,     25,        -b},
+    drive({{kLeftLeg, {0, b, 0,       -30,     25,        -b},
                              {s, s, S(1, 2), S(1, 2), S(1, 1.5), s}}});
     // clang-format on
-    if (at(agent, kLeftLeg, {0, b, 0, -30, 25, -b}, 4.8)) {
+    if (at(kLeftLeg, {0, b, 0, -30, 25, -b}, 4.8)) {
       wm::wft = WF_Bend_Down;
       fallMarkIf(wm::lfrp_0_count > 2);
     }
   }
   fallMarkIf(wm::rfrp_0_count > 10);
   const double right_yaw = t > 0 ? -2 * t : 0;
-  drive(agent, {{kRightLeg, {right_yaw, b, 10, -20, 10, -b}, all(SOver(p < 0 ? 2 : 1))}});
+  drive({{kRightLeg, {right_yaw, b, 10, -20, 10, -b}, all(SOver(p < 0 ? 2 : 1))}});
 }
 
 // Back to the crouch; then choose the kicking side and whether to circle the
 // ball first, and leave the gait.
-void stopWalk(Agent& agent) {
-  crouch(agent, 10);
-  if (!bothLegsAt(agent, {0, 0, 10, -20, 10, 0}, 0.8)) return;
+void stopWalk() {
+  crouch(10);
+  if (!bothLegsAt({0, 0, 10, -20, 10, 0}, 0.8)) return;
   wm::wft = WF_Stop_Walk_Over;
   wm::kbs = wm::pol_ball.pal_angle < 0 ? KB_Move_Body_Left : KB_Move_Body_Right;
   wm::should_around = std::fabs(wm::pol_gtl.pal_angle + wm::pol_gtr.pal_angle) > 30;
@@ -314,25 +308,25 @@ void Agent::walk() {
   wm::turn_ang = steeringAngle(wm::pol_ball.pal_angle);
   switch (wm::wft) {
     case WF_Stand_Up:
-      return standUp(*this);
+      return standUp();
     case WF_Bend_Down:
-      return bendDown(*this);
+      return bendDown();
     case WF_Move_Body_Right:
-      return moveBodyRight(*this);
+      return moveBodyRight();
     case WF_Raise_Left_Leg:
-      return raiseLeftLegFirst(*this);
+      return raiseLeftLegFirst();
     case WF_Raise_Left_Leg2:
-      return raiseLeftLegAgain(*this);
+      return raiseLeftLegAgain();
     case WF_Extend_Left_Leg:
-      return extendLeftLeg(*this);
+      return extendLeftLeg();
     case WF_Raise_Right_Leg:
-      return raiseRightLeg(*this);
+      return raiseRightLeg();
     case WF_Extend_Right_Leg:
-      return extendRightLeg(*this);
+      return extendRightLeg();
     case WF_Bend_Down2:
-      return bendDown2(*this);
+      return bendDown2();
     case WF_Stop_Walk:
-      return stopWalk(*this);
+      return stopWalk();
     default:
       // The other phases have no movement; WF_Stop_Walk_Over is the exit.
       return;
