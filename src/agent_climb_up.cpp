@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr double F = motion::FREE;
+constexpr double F = motion::FREE_CELL;
 
 struct Keyframe {
   ClimbUpT phase;

@@ -96,7 +96,7 @@ void driveJoint(Limb limb, int k, double target, double divisor, double gain) {
 }
 
 static void driveCell(Limb limb, int k, double target, double divisor) {
-  if (target == FREE) return;
+  if (target == FREE_CELL) return;
   if (target == COUPLED) {
     speed(limb, k) = coupledKnee(limb);
     return;
@@ -136,6 +136,84 @@ void driveBody(const BodyKeyframe& frame) {
   for (Limb limb : {Limb::LeftArm, Limb::RightArm, Limb::LeftLeg, Limb::RightLeg}) {
     drivePose(limb, rowOf(frame, limb), divisorOf(frame, limb));
   }
+}
+
+namespace {
+
+// The row of `limb` among the phase's rows, or nullptr.
+const Row* rowOf(const Phase& phase, Limb limb) {
+  for (const Row& row : phase.rows) {
+    if (row.limb == limb && row.law.kind != LawKind::kFree) return &row;
+  }
+  return nullptr;
+}
+
+double speedOf(Limb limb, int k, const Cell& cell, const Law& row_law) {
+  const Law& law = cell.law.kind == LawKind::kRowLaw ? row_law : cell.law;
+  const double target = cell.rule != nullptr ? cell.rule() : cell.target;
+  const double rest = target - current(limb, k);
+  switch (law.kind) {
+    case LawKind::kProportional:
+      return rest * law.gain / law.divisor;
+    case LawKind::kStepped:
+      return law.gain * steppedSpeed(law.scale * rest);
+    case LawKind::kSteppedOver:
+      return steppedSpeed(rest / law.divisor);
+    case LawKind::kKnee:
+      return coupledKnee(limb);
+    case LawKind::kSteppedKnee:
+      return steppedSpeed(coupledKnee(limb));
+    case LawKind::kFree:
+    case LawKind::kRowLaw:
+      break;
+  }
+  return 0;
+}
+
+void drive(const Row& row) {
+  static const int kArmOrder[] = {1, 2, 3, 4};
+  static const int kLegOrder[] = {1, 2, 3, 5, 6, 4};
+  const bool leg = jointCount(row.limb) == 6;
+  for (int i = 0; i < jointCount(row.limb); ++i) {
+    const int k = leg ? kLegOrder[i] : kArmOrder[i];
+    const Cell& cell = row.cells[k - 1];
+    const LawKind kind = cell.law.kind == LawKind::kRowLaw ? row.law.kind : cell.law.kind;
+    if (kind != LawKind::kFree) speed(row.limb, k) = speedOf(row.limb, k, cell, row.law);
+  }
+}
+
+bool passes(const Phase& phase, const Test& test) {
+  if (test.pose.given) return reached(test.limb, test.pose.values, test.tol);
+  double targets[6] = {};
+  const Row* row = rowOf(phase, test.limb);
+  for (int k = 0; row != nullptr && k < 6; ++k) targets[k] = row->cells[k].target;
+  return reached(test.limb, targets, test.tol);
+}
+
+bool waitedMoreThan(int cycles) { return wm::Sim_Cycle - wm::Record_Cycle > cycles; }
+
+bool reachedExit(const Phase& phase) {
+  const Exit& exit = phase.exit;
+  if (exit.timeout != kNoWait && waitedMoreThan(exit.timeout)) return true;
+  if (exit.tests[0].tol == 0) return false;
+  for (const Test& test : exit.tests) {
+    if (test.tol != 0 && !passes(phase, test)) return false;
+  }
+  return exit.min_wait == kNoWait || waitedMoreThan(exit.min_wait);
+}
+
+}  // namespace
+
+bool ends(const Phase& phase) {
+  if (phase.line != nullptr) std::cout << phase.line << "\n";
+  for (const Row& row : phase.rows) drive(row);
+  const bool reached = reachedExit(phase);
+  return phase.rule != nullptr ? phase.rule(reached) : reached;
+}
+
+void leave(const Exit& exit) {
+  if (exit.mark) wm::Record_Cycle = wm::Sim_Cycle;
+  if (exit.line != nullptr) std::cout << exit.line << "\n";
 }
 
 }  // namespace motion
