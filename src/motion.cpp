@@ -91,53 +91,6 @@ bool ballCloseEnoughToStop() {
   return wm::dis_to_ball < 0.3;
 }
 
-void driveJoint(Limb limb, int k, double target, double divisor, double gain) {
-  speed(limb, k) = (target - current(limb, k)) * gain / divisor;
-}
-
-static void driveCell(Limb limb, int k, double target, double divisor) {
-  if (target == FREE_CELL) return;
-  if (target == COUPLED) {
-    speed(limb, k) = coupledKnee(limb);
-    return;
-  }
-  driveJoint(limb, k, target, divisor);
-}
-
-void drivePose(Limb limb, const double* targets, double divisor) {
-  static const int kArmOrder[] = {1, 2, 3, 4};
-  static const int kLegOrder[] = {1, 2, 3, 5, 6, 4};
-  const bool leg = jointCount(limb) == 6;
-  const int* order = leg ? kLegOrder : kArmOrder;
-  for (int i = 0; i < jointCount(limb); ++i) {
-    driveCell(limb, order[i], targets[order[i] - 1], divisor);
-  }
-}
-
-const double* rowOf(const BodyKeyframe& frame, Limb limb) {
-  switch (limb) {
-    case Limb::LeftArm:
-      return frame.left_arm;
-    case Limb::RightArm:
-      return frame.right_arm;
-    case Limb::LeftLeg:
-      return frame.left_leg;
-    case Limb::RightLeg:
-      return frame.right_leg;
-  }
-  return nullptr;
-}
-
-double divisorOf(const BodyKeyframe& frame, Limb limb) {
-  return jointCount(limb) == 4 ? frame.arm_divisor : frame.leg_divisor;
-}
-
-void driveBody(const BodyKeyframe& frame) {
-  for (Limb limb : {Limb::LeftArm, Limb::RightArm, Limb::LeftLeg, Limb::RightLeg}) {
-    drivePose(limb, rowOf(frame, limb), divisorOf(frame, limb));
-  }
-}
-
 namespace {
 
 // The row of `limb` among the phase's rows, or nullptr.

@@ -38,41 +38,10 @@ bool reached(Limb limb, const double* row, double tol);
 // Prints the distance to the ball; true when the gait should stop there.
 bool ballCloseEnoughToStop();
 
-// Marks for a cell of a keyframe row that holds no target angle.
-// FREE_CELL: the joint is not driven and keeps the speed 0 of the cycle.
-constexpr double FREE_CELL = 1e300;
-// COUPLED: the knee turns by minus the hip-pitch and ankle-pitch speeds
-// already written this cycle (coupledKnee).
-constexpr double COUPLED = -1e300;
-
 // Number of joints of a limb: 4 for an arm, 6 for a leg.
 constexpr int jointCount(Limb limb) {
   return limb == Limb::LeftLeg || limb == Limb::RightLeg ? 6 : 4;
 }
-
-// Proportional law: speed of joint k = (target - current) * gain / divisor.
-void driveJoint(Limb limb, int k, double target, double divisor, double gain = 1);
-
-// Drives a whole limb with the proportional law and one divisor. Arms are
-// written in the order 1..4; legs in the order 1, 2, 3, 5, 6, 4, knee last,
-// so that a COUPLED knee sees the hip and ankle pitch of this cycle.
-void drivePose(Limb limb, const double* targets, double divisor);
-
-// A keyframe of the whole body: per limb group a divisor and the rows of
-// both sides.
-struct BodyKeyframe {
-  double arm_divisor;
-  double left_arm[4], right_arm[4];
-  double leg_divisor;
-  double left_leg[6], right_leg[6];
-};
-
-const double* rowOf(const BodyKeyframe& frame, Limb limb);
-double divisorOf(const BodyKeyframe& frame, Limb limb);
-
-// Drives every limb of the keyframe with the proportional law: left arm,
-// right arm, left leg, right leg.
-void driveBody(const BodyKeyframe& frame);
 
 // ---- The keyframe machine ----
 //
