@@ -7,12 +7,20 @@
 
 namespace {
 
+// The current angle and the commanded speed of joint k (1-based) of a limb.
+double current(Limb limb, int k) { return wm::agent.get_cur_ang(limbJoint(limb, k)); }
+double& speed(Limb limb, int k) { return wm::agent.exec_ang(limbJoint(limb, k)); }
+
+// Number of joints of a limb: 4 for an arm, 6 for a leg.
+int jointCount(Limb limb) { return limb == Limb::LeftLeg || limb == Limb::RightLeg ? 6 : 4; }
+
+// The gait stops for a ball closer than this.
+const double kStopDistance = 0.3;
+
 // The motions convert with this value of pi, not the library's.
 const double kPi = 3.1415926;
 
-double toRadians(double degrees) {
-  return degrees / 180 * kPi;
-}
+double toRadians(double degrees) { return degrees / 180 * kPi; }
 
 double legHeight(double hip_roll, double hip_pitch, double ankle_pitch) {
   const AgentObject& body = wm::agent;
@@ -36,14 +44,6 @@ double ankleForHeight(double hip_roll, double hip_pitch) {
 }  // namespace
 
 namespace motion {
-
-double current(Limb limb, int k) {
-  return wm::agent.get_cur_ang(limbJoint(limb, k));
-}
-
-double& speed(Limb limb, int k) {
-  return wm::agent.exec_ang(limbJoint(limb, k));
-}
 
 double steppedSpeed(double d) {
   const double magnitude = std::fabs(d);
@@ -88,7 +88,7 @@ bool reached(Limb limb, const double* row, double tol) {
 
 bool ballCloseEnoughToStop() {
   std::cout << "wm::dis_to_ball" << wm::dis_to_ball << "\n";
-  return wm::dis_to_ball < 0.3;
+  return wm::dis_to_ball < kStopDistance;
 }
 
 namespace {

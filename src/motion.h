@@ -1,7 +1,6 @@
-// The joint-motion primitives every motion shares, and small helpers that
-// drive a limb towards a keyframe row and test a row, so that the motions can
-// write their keyframes as data. All of them work on wm::agent; none keeps
-// state of its own.
+// What every motion is made of: the joint-motion primitives, and the keyframe
+// machine that runs a motion written as a table of phases. All of it works on
+// wm::agent and keeps no state of its own.
 #ifndef VEXA_MOTION_H
 #define VEXA_MOTION_H
 
@@ -10,10 +9,6 @@
 #include "objects.h"
 
 namespace motion {
-
-// The current angle and the commanded speed of joint k (1-based) of a limb.
-double current(Limb limb, int k);
-double& speed(Limb limb, int k);
 
 // The stepped speed law: 2, 1, 0.5 or 0.1 with the sign of d, for |d| above
 // 20, 10, 2 or 0.5 (each bound exclusive), and 0 up to 0.5.
@@ -35,13 +30,9 @@ double heightKeepingAnkle(Limb leg);
 // leg's knee (joint 4) is not compared.
 bool reached(Limb limb, const double* row, double tol);
 
-// Prints the distance to the ball; true when the gait should stop there.
+// Prints the distance to the ball; true when the gait should stop there,
+// closer than 0.3.
 bool ballCloseEnoughToStop();
-
-// Number of joints of a limb: 4 for an arm, 6 for a leg.
-constexpr int jointCount(Limb limb) {
-  return limb == Limb::LeftLeg || limb == Limb::RightLeg ? 6 : 4;
-}
 
 // ---- The keyframe machine ----
 //
