@@ -187,7 +187,7 @@ const Phase* phaseOf(WalkForwardT phase) {
 }  // namespace
 
 void Agent::walk() {
-  if (wm::wft != WF_Bend_Down && wm::Walk_Cycle == 303) wm::wft = WF_Stand_Up;
+  if (wm::wft != WF_Bend_Down && wm::Walk_Cycle == kFreshWalkCycle) wm::wft = WF_Stand_Up;
   empty_exec();
   wm::best_lr = kLean;
   wm::turn_ang = steeringAngle(wm::pol_ball.pal_angle);
