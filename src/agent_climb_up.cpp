@@ -19,6 +19,12 @@ constexpr Limb kRightArm = Limb::RightArm;
 constexpr Limb kLeftLeg = Limb::LeftLeg;
 constexpr Limb kRightLeg = Limb::RightLeg;
 
+// Cycles held, counted from the mark: the straight-legged probe pose before
+// the contact probe, the straightened left leg before the roll, and at most
+// the bent left arm.
+constexpr int kProbeHold = 50;
+constexpr int kStraightHold = 10;
+constexpr int kBendHandTimeout = 100;
 // A left-foot reading within this many messages counts as contact.
 constexpr int kRecentContact = 5;
 // More messages than this without any foot reading: the push failed.
@@ -78,17 +84,18 @@ constexpr Phase kPhases[] = {
   {CU_Extend_Body,
    {{kLeftArm,  P(5),  {-90, 0, 0, 0}},        {kRightArm, P(5), {-90, 0, 0, 0}},
     {kLeftLeg,  P(5),  {0, 0, 0, -90, 0, 0}},  {kRightLeg, P(5), {0, 0, 0, -90, 0, 0}}},
-   {{{kLeftLeg, 3}}, kStay, nullptr, false, 50}, nullptr, nullptr, probeContact},
+   {{{kLeftLeg, 3}}, kStay, nullptr, false, kProbeHold}, nullptr, nullptr, probeContact},
   {CU_Extend_Body2,
    {{kLeftArm,  P(5),  {-90, 0, 0, 0}},        {kRightArm, P(5), {-90, 0, 0, 0}},
     {kLeftLeg,  P(5),  {0, 0, 0, 0, 0, 0}},    {kRightLeg, P(5), {0, 0, 0, -90, 0, 0}}},
-   {{{kLeftLeg, 3}}, CU_Bend_Hand, nullptr, kMark, 10}},
+   {{{kLeftLeg, 3}}, CU_Bend_Hand, nullptr, kMark, kStraightHold}},
   {CU_Bend_Hand,
    {{kLeftArm,  P(10), {{120, P(10, 100)}, 0, -90, -60}},
     {kRightArm, P(10), {0, 0, 20, 90}},
     {kLeftLeg,  P(10), {0, 0, 0, {-108, P(10, 100)}, -65, 0}},
     {kRightLeg, P(10), {-30, 0, 90, 0, 0, 0}}},
-   {{{kLeftArm, 1, {-120, 0, -90, -60}}}, CU_Rorate_Body, nullptr, false, kNoWait, 100}},
+   {{{kLeftArm, 1, {-120, 0, -90, -60}}}, CU_Rorate_Body, nullptr, false, kNoWait,
+    kBendHandTimeout}},
   {CU_Rorate_Body,
    {{kLeftArm,  P(10), {90, 0, 0, 0}},         {kRightArm, P(10), {120, 0, 90, 90}},
     {kLeftLeg,  P(10), {0, 0, 90, 0, 0, 0}}},

@@ -27,6 +27,16 @@ constexpr double b = kLean;
 constexpr double kMaxSteering = 4;
 // A ball further off than this at the first lift of a walk: turn on the spot.
 constexpr double kTurnAngle = 10;
+// Circle the ball before kicking when the bearings of the attacked goal's
+// posts add up to more than this.
+constexpr double kGoalOffSum = 30;
+// A swinging foot has landed after more readings in a row than this.
+constexpr int kLanded = 8;
+// Fall marks: more messages than this without a reading of the supporting
+// right foot (crouching, lifting the left leg, turning), or of a foot that
+// should have landed.
+constexpr int kSupportSilent = 10;
+constexpr int kLandingSilent = 80;
 
 // A passed contact limit marks the robot as fallen; the decision then stands
 // it up.
@@ -56,32 +66,32 @@ double leftAnkle() { return heightKeepingAnkle(kLeftLeg); }
 // phase ends.
 bool crouching(bool reached) {
   ++wm::Walk_Cycle;
-  fallMarkIf(wm::rfrp_0_count > 10 || wm::lfrp_0_count > 30);
+  fallMarkIf(wm::rfrp_0_count > kSupportSilent || wm::lfrp_0_count > 30);
   return reached;
 }
 bool liftingFirst(bool reached) {
-  fallMarkIf(wm::rfrp_0_count > 10);
+  fallMarkIf(wm::rfrp_0_count > kSupportSilent);
   return reached;
 }
 bool liftingAgain(bool reached) {
   fallMarkIf(wm::rfrp_0_count > 3);
   return reached;
 }
-// A swinging leg comes down after more than 8 cycles of its foot on the
-// ground, reached or not; a foot still in the air for long marks a fall.
+// A swinging leg has come down once its foot is on the ground, reached or
+// not; a foot in the air for long marks a fall.
 bool leftLanding(bool reached) {
-  const bool landed = wm::lfrp_count > 8 || reached;
-  if (!landed) fallMarkIf(wm::lfrp_0_count > 80);
+  const bool landed = wm::lfrp_count > kLanded || reached;
+  if (!landed) fallMarkIf(wm::lfrp_0_count > kLandingSilent);
   return landed;
 }
 bool rightLanding(bool reached) {
-  const bool landed = wm::rfrp_count > 8 || reached;
-  if (!landed) fallMarkIf(wm::rfrp_0_count > 80);
+  const bool landed = wm::rfrp_count > kLanded || reached;
+  if (!landed) fallMarkIf(wm::rfrp_0_count > kLandingSilent);
   return landed;
 }
 bool turning(bool reached) {
   std::cout << "wm::pol_ball.pal_angle=" << wm::pol_ball.pal_angle << "\n";
-  fallMarkIf(wm::rfrp_0_count > 10);
+  fallMarkIf(wm::rfrp_0_count > kSupportSilent);
   return reached;
 }
 
@@ -100,13 +110,14 @@ void stopIfTheBallIsClose(Limb supporting_leg) {
 }
 void stopOnTheRightLeg() { stopIfTheBallIsClose(kRightLeg); }
 void stopOnTheLeftLeg() { stopIfTheBallIsClose(kLeftLeg); }
-void turnedWithLeftFootDown() { fallMarkIf(wm::lfrp_0_count > 80); }
-void turnedWithLeftFootUp() { fallMarkIf(wm::lfrp_0_count > 2); }
+// After a turn the left foot must report again soon.
+void turnedRight() { fallMarkIf(wm::lfrp_0_count > kLandingSilent); }
+void turnedLeft() { fallMarkIf(wm::lfrp_0_count > 2); }
 // Back in the crouch: choose the kicking side and whether to circle the ball
 // first, and leave the gait.
 void handOver() {
   wm::kbs = wm::pol_ball.pal_angle < 0 ? KB_Move_Body_Left : KB_Move_Body_Right;
-  wm::should_around = std::fabs(wm::pol_gtl.pal_angle + wm::pol_gtr.pal_angle) > 30;
+  wm::should_around = std::fabs(wm::pol_gtl.pal_angle + wm::pol_gtr.pal_angle) > kGoalOffSum;
   wm::abt = AB_Bend_Down;
 }
 
@@ -164,12 +175,12 @@ constexpr Phase kTurnBallRight =
   {WF_Bend_Down2,
    {{kLeftLeg,  S(0.5),    {0, b, 15, {-10, S(0.5, 2)}, -5, -b}},
     {kRightLeg, SOver(2),  {computed(turningYaw), b, 10, -20, 10, -b}}},
-   {{{kLeftLeg, 4.8}}, WF_Bend_Down}, nullptr, turning, turnedWithLeftFootDown};
+   {{{kLeftLeg, 4.8}}, WF_Bend_Down}, nullptr, turning, turnedRight};
 constexpr Phase kTurnBallLeft =
   {WF_Bend_Down2,
    {{kLeftLeg,  S(1),      {0, b, {0, S(1, 2)}, {-30, S(1, 2)}, {25, S(1, 1.5)}, -b}},
     {kRightLeg, SOver(1),  {computed(turningYaw), b, 10, -20, 10, -b}}},
-   {{{kLeftLeg, 4.8}}, WF_Bend_Down}, nullptr, turning, turnedWithLeftFootUp};
+   {{{kLeftLeg, 4.8}}, WF_Bend_Down}, nullptr, turning, turnedLeft};
 constexpr Phase kTurnBallAhead =
   {WF_Bend_Down2,
    {{kRightLeg, SOver(1),  {computed(turningYaw), b, 10, -20, 10, -b}}},
