@@ -4,6 +4,7 @@
 #ifndef VEXA_MOTION_H
 #define VEXA_MOTION_H
 
+#include <cstddef>
 #include <initializer_list>
 
 #include "objects.h"
