@@ -101,37 +101,39 @@ const Row* rowOf(const Phase& phase, Limb limb) {
   return nullptr;
 }
 
-double speedOf(Limb limb, int k, const Cell& cell, const Law& row_law) {
-  const Law& law = cell.law.kind == LawKind::kRowLaw ? row_law : cell.law;
-  const double target = cell.rule != nullptr ? cell.rule() : cell.target;
-  const double rest = target - current(limb, k);
+// The speed of a joint of `limb` by `law`, the cell's own or its row's.
+double speedOf(Limb limb, JointId joint, const Cell& cell, const Law& law) {
+  auto rest = [&] {
+    return (cell.rule != nullptr ? cell.rule() : cell.target) - wm::agent.get_cur_ang(joint);
+  };
   switch (law.kind) {
     case LawKind::kProportional:
-      return rest * law.gain / law.divisor;
+      return rest() * law.gain / law.divisor;
     case LawKind::kStepped:
-      return law.gain * steppedSpeed(law.scale * rest);
+      return law.gain * steppedSpeed(law.scale * rest());
     case LawKind::kSteppedOver:
-      return steppedSpeed(rest / law.divisor);
+      return steppedSpeed(rest() / law.divisor);
     case LawKind::kKnee:
       return coupledKnee(limb);
     case LawKind::kSteppedKnee:
       return steppedSpeed(coupledKnee(limb));
-    case LawKind::kFree:
-    case LawKind::kRowLaw:
-      break;
+    default:
+      return 0;
   }
-  return 0;
 }
 
 void drive(const Row& row) {
   static const int kArmOrder[] = {1, 2, 3, 4};
   static const int kLegOrder[] = {1, 2, 3, 5, 6, 4};
-  const bool leg = jointCount(row.limb) == 6;
-  for (int i = 0; i < jointCount(row.limb); ++i) {
-    const int k = leg ? kLegOrder[i] : kArmOrder[i];
+  const int count = jointCount(row.limb);
+  const int* order = count == 6 ? kLegOrder : kArmOrder;
+  for (int i = 0; i < count; ++i) {
+    const int k = order[i];
     const Cell& cell = row.cells[k - 1];
-    const LawKind kind = cell.law.kind == LawKind::kRowLaw ? row.law.kind : cell.law.kind;
-    if (kind != LawKind::kFree) speed(row.limb, k) = speedOf(row.limb, k, cell, row.law);
+    const Law& law = cell.law.kind == LawKind::kRowLaw ? row.law : cell.law;
+    if (law.kind == LawKind::kFree) continue;
+    const JointId joint = limbJoint(row.limb, k);
+    wm::agent.exec_ang(joint) = speedOf(row.limb, joint, cell, law);
   }
 }
 
