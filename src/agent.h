@@ -34,7 +34,7 @@ class Agent {
   void think();
   void get_my_position();
 
-  // Joint-motion primitives (agent_primitives.cpp).
+  // Joint-motion primitives (agent.cpp), each forwarding to motion.h.
   double get_exec_angle(double d);
   double get_exec_lleg4();
   double get_exec_rleg4();

@@ -4,7 +4,6 @@
 // pushes the body up on arms and legs into the crouch. Standing is confirmed
 // from the foot sensors before the gait takes over again; otherwise the whole
 // sequence starts again.
-#include <initializer_list>
 #include <iostream>
 
 #include "agent.h"
@@ -13,173 +12,124 @@
 
 namespace {
 
-constexpr double F = motion::FREE;
+using namespace motion;
 
-struct Keyframe {
-  ClimbUpT phase;
-  motion::BodyKeyframe pose;
-};
+constexpr Limb kLeftArm = Limb::LeftArm;
+constexpr Limb kRightArm = Limb::RightArm;
+constexpr Limb kLeftLeg = Limb::LeftLeg;
+constexpr Limb kRightLeg = Limb::RightLeg;
 
-// clang-format off
-const Keyframe kKeyframes[] = {
-  // phase            arms D left arm            right arm
-  //                   legs D left leg                          right leg
-  {CU_Extend_Body,  { 5, {-90, 0,   0,   0}, {-90, 0,  0,  0},
-                      5, {  0,  0,   0,  -90,   0,   0}, {  0,   0,   0,  -90,   0,  0}}},
-  {CU_Extend_Body2, { 5, {-90, 0,   0,   0}, {-90, 0,  0,  0},
-                      5, {  0,  0,   0,    0,   0,   0}, {  0,   0,   0,  -90,   0,  0}}},
-  {CU_Bend_Hand,    {10, {120, 0, -90, -60}, {  0, 0, 20, 90},
-                     10, {  0,  0,   0, -108, -65,   0}, {-30,   0,  90,    0,   0,  0}}},
-  {CU_Rorate_Body,  {10, { 90, 0,   0,   0}, {120, 0, 90, 90},
-                     10, {  0,  0,  90,    0,   0,   0}, {  F,   F,   F,    F,   F,  F}}},
-  {CU_Rorate_Body2, {10, {120, 0,   0,   0}, {120, 0, 90, 90},
-                     10, {  0,  0,   0,    0,   0,   0}, {  0,   0,   0,  -90,   0,  0}}},
-  {CU_Bend_Hand2,   {20, {-98, 0,   0,   0}, {-98, 0,  0,  0},
-                     20, {  0,  0,   0,    0, -10,   0}, {  0,   0,   0,    0, -10,  0}}},
-  {CU_Push_Hand,    { 1, {-20, 0,   0,   0}, {-20, 0,  0,  0},
-                     60, {-90, 45, 100, -130,  75, -45}, {-90, -45, 100, -130,  75, 45}}},
-  {CU_Bend_Down2,   {10, {-20, 0,   0,   0}, {-20, 0,  0,  0},
-                     30, {  0, 45, 100, -130,  30, -45}, {  0, -45, 100, -130,  30, 45}}},
-  {CU_Bend_Down,    {90, {-90, 0,   0,   0}, {-90, 0,  0,  0},
-                     30, {  0,  0,  10,  -20,  10,   0}, {  0,   0,  10,  -20,  10,  0}}},
-};
-// clang-format on
+// Cycles held, counted from the mark: the straight-legged probe pose before
+// the contact probe, the straightened left leg before the roll, and at most
+// the bent left arm.
+constexpr int kProbeHold = 50;
+constexpr int kStraightHold = 10;
+constexpr int kBendHandTimeout = 100;
+// A left-foot reading within this many messages counts as contact.
+constexpr int kRecentContact = 5;
+// More messages than this without any foot reading: the push failed.
+constexpr int kFeetStillSilent = 10;
+// A foot carries the body after more readings in a row than this, or when
+// both feet together feel less force than kLightLoad.
+constexpr int kSteadyContact = 20;
+constexpr double kLightLoad = 18;
 
-// Cells driven with a gain on top of their divisor: (target - current) / D * gain.
-struct Gain {
-  ClimbUpT phase;
-  Limb limb;
-  int joint;
-  double gain;
-};
-
-const Gain kGains[] = {
-    {CU_Bend_Hand, Limb::LeftArm, 1, 100},
-    {CU_Bend_Hand, Limb::LeftLeg, 4, 100},
-};
-
-const Keyframe* keyframeOf(ClimbUpT phase) {
-  for (const Keyframe& frame : kKeyframes) {
-    if (frame.phase == phase) return &frame;
-  }
-  return nullptr;
-}
-
-void drive(Agent& agent, const Keyframe& frame) {
-  motion::driveBody(agent, frame.pose);
-  for (const Gain& cell : kGains) {
-    if (cell.phase != frame.phase) continue;
-    motion::driveJoint(cell.limb, cell.joint, motion::rowOf(frame.pose, cell.limb)[cell.joint - 1],
-                       motion::divisorOf(frame.pose, cell.limb), cell.gain);
-  }
-}
-
-bool reached(Agent& agent, Limb limb, std::initializer_list<double> row, double tol) {
-  return motion::reached(agent, limb, row.begin(), tol);
-}
-
-bool waitedMoreThan(int cycles) {
-  return wm::Sim_Cycle - wm::Record_Cycle > cycles;
-}
-
-void mark() {
-  wm::Record_Cycle = wm::Sim_Cycle;
-}
-
-void markAndGo(ClimbUpT next) {
-  mark();
-  wm::cut = next;
-}
+void mark() { wm::Record_Cycle = wm::Sim_Cycle; }
 
 // A recent left-foot reading means the robot lies so that it must roll over
 // first; otherwise it can push itself up straight away.
 void probeContact() {
-  if (wm::lfrp_0_count <= 5) {
+  if (wm::lfrp_0_count <= kRecentContact) {
     std::cout << "!!!!!!!!!!!!lfrp_0_count=" << wm::lfrp_0_count;
-    markAndGo(CU_Extend_Body2);
+    mark();
+    wm::cut = CU_Extend_Body2;
   } else {
     std::cout << "lfrp_count=" << wm::lfrp_count << "\n";
-    markAndGo(CU_Bend_Hand2);
+    mark();
+    wm::cut = CU_Bend_Hand2;
   }
 }
 
-// Both feet silent for a while: the push did not bring them to the ground.
+// Both feet still silent after the push: start again, the wait counting from
+// the last mark.
 void leaveBendDown2() {
-  if (wm::frp_0_count > 10) {
+  if (wm::frp_0_count > kFeetStillSilent) {
     wm::cut = CU_Extend_Body;
   } else {
-    markAndGo(CU_Bend_Down);
+    mark();
+    wm::cut = CU_Bend_Down;
   }
 }
 
 bool feetCarryTheBody() {
-  const bool loaded =
-      wm::lfrp_count > 20 || wm::rfrp_count > 20 || wm::lfrp.f_z + wm::rfrp.f_z < 18;
+  const bool loaded = wm::lfrp_count > kSteadyContact || wm::rfrp_count > kSteadyContact ||
+                      wm::lfrp.f_z + wm::rfrp.f_z < kLightLoad;
   return loaded && wm::lfrp_0_count == 0 && wm::rfrp_0_count == 0;
 }
 
+// Standing: the gait takes over from its crouch. Otherwise the sequence
+// starts again (the exit has gone back to CU_Extend_Body).
 void checkStanding() {
-  if (feetCarryTheBody()) {
-    std::cout << "Stand_Up successfully " << wm::gyr.x << "\n";
-    wm::is_lie_down = false;
-    wm::wft = WF_Bend_Down;
-  }
-  wm::cut = CU_Extend_Body;
+  if (!feetCarryTheBody()) return;
+  std::cout << "Stand_Up successfully " << wm::gyr.x << "\n";
+  wm::is_lie_down = false;
+  wm::wft = WF_Bend_Down;
 }
 
-void advance(Agent& agent) {
-  switch (wm::cut) {
-    case CU_Extend_Body:
-      if (reached(agent, Limb::LeftLeg, {0, 0, 0, -90, 0, 0}, 3) && waitedMoreThan(50)) {
-        probeContact();
-      }
-      return;
-    case CU_Extend_Body2:
-      if (reached(agent, Limb::LeftLeg, {0, 0, 0, 0, 0, 0}, 3) && waitedMoreThan(10)) {
-        markAndGo(CU_Bend_Hand);
-      }
-      return;
-    case CU_Bend_Hand:
-      // The shoulder is driven to +120 but tested at -120, so it is mostly
-      // the wait that ends this phase.
-      if (reached(agent, Limb::LeftArm, {-120, 0, -90, -60}, 1) || waitedMoreThan(100)) {
-        wm::cut = CU_Rorate_Body;
-      }
-      return;
-    case CU_Rorate_Body:
-      if (reached(agent, Limb::RightArm, {120, 0, 90, 90}, 2)) wm::cut = CU_Rorate_Body2;
-      return;
-    case CU_Rorate_Body2:
-      if (reached(agent, Limb::RightLeg, {0, 0, 0, -90, 0, 0}, 0.5)) wm::cut = CU_Bend_Hand2;
-      return;
-    case CU_Bend_Hand2:
-      if (reached(agent, Limb::LeftLeg, {0, 0, 0, 0, -10, 0}, 1)) markAndGo(CU_Push_Hand);
-      return;
-    case CU_Push_Hand:
-      if (reached(agent, Limb::LeftLeg, {-90, 45, 100, -130, 75, -45}, 4)) markAndGo(CU_Bend_Down2);
-      return;
-    case CU_Bend_Down2:
-      if (reached(agent, Limb::LeftLeg, {0, 45, 100, -130, 30, -45}, 1.8)) leaveBendDown2();
-      return;
-    case CU_Bend_Down:
-      if (reached(agent, Limb::LeftLeg, {0, 0, 10, -20, 10, 0}, 0.8) &&
-          reached(agent, Limb::RightLeg, {0, 0, 10, -20, 10, 0}, 0.8)) {
-        mark();
-        checkStanding();
-      }
-      return;
-    default:
-      return;
-  }
-}
+// In CU_Bend_Hand the shoulder is driven to +120 but tested at -120, so it is
+// mostly the time-out that ends the phase. In CU_Rorate_Body the right leg is
+// not driven.
+// clang-format off
+constexpr Phase kPhases[] = {
+  {CU_Extend_Body,
+   {{kLeftArm,  P(5),  {-90, 0, 0, 0}},        {kRightArm, P(5), {-90, 0, 0, 0}},
+    {kLeftLeg,  P(5),  {0, 0, 0, -90, 0, 0}},  {kRightLeg, P(5), {0, 0, 0, -90, 0, 0}}},
+   {{{kLeftLeg, 3}}, kStay, nullptr, false, kProbeHold}, nullptr, nullptr, probeContact},
+  {CU_Extend_Body2,
+   {{kLeftArm,  P(5),  {-90, 0, 0, 0}},        {kRightArm, P(5), {-90, 0, 0, 0}},
+    {kLeftLeg,  P(5),  {0, 0, 0, 0, 0, 0}},    {kRightLeg, P(5), {0, 0, 0, -90, 0, 0}}},
+   {{{kLeftLeg, 3}}, CU_Bend_Hand, nullptr, kMark, kStraightHold}},
+  {CU_Bend_Hand,
+   {{kLeftArm,  P(10), {{120, P(10, 100)}, 0, -90, -60}},
+    {kRightArm, P(10), {0, 0, 20, 90}},
+    {kLeftLeg,  P(10), {0, 0, 0, {-108, P(10, 100)}, -65, 0}},
+    {kRightLeg, P(10), {-30, 0, 90, 0, 0, 0}}},
+   {{{kLeftArm, 1, {-120, 0, -90, -60}}}, CU_Rorate_Body, nullptr, false, kNoWait,
+    kBendHandTimeout}},
+  {CU_Rorate_Body,
+   {{kLeftArm,  P(10), {90, 0, 0, 0}},         {kRightArm, P(10), {120, 0, 90, 90}},
+    {kLeftLeg,  P(10), {0, 0, 90, 0, 0, 0}}},
+   {{{kRightArm, 2}}, CU_Rorate_Body2}},
+  {CU_Rorate_Body2,
+   {{kLeftArm,  P(10), {120, 0, 0, 0}},        {kRightArm, P(10), {120, 0, 90, 90}},
+    {kLeftLeg,  P(10), {0, 0, 0, 0, 0, 0}},    {kRightLeg, P(10), {0, 0, 0, -90, 0, 0}}},
+   {{{kRightLeg, 0.5}}, CU_Bend_Hand2}},
+  {CU_Bend_Hand2,
+   {{kLeftArm,  P(20), {-98, 0, 0, 0}},        {kRightArm, P(20), {-98, 0, 0, 0}},
+    {kLeftLeg,  P(20), {0, 0, 0, 0, -10, 0}},  {kRightLeg, P(20), {0, 0, 0, 0, -10, 0}}},
+   {{{kLeftLeg, 1}}, CU_Push_Hand, nullptr, kMark}},
+  {CU_Push_Hand,
+   {{kLeftArm,  P(1),  {-20, 0, 0, 0}},        {kRightArm, P(1), {-20, 0, 0, 0}},
+    {kLeftLeg,  P(60), {-90, 45, 100, -130, 75, -45}},
+    {kRightLeg, P(60), {-90, -45, 100, -130, 75, 45}}},
+   {{{kLeftLeg, 4}}, CU_Bend_Down2, nullptr, kMark}},
+  {CU_Bend_Down2,
+   {{kLeftArm,  P(10), {-20, 0, 0, 0}},        {kRightArm, P(10), {-20, 0, 0, 0}},
+    {kLeftLeg,  P(30), {0, 45, 100, -130, 30, -45}},
+    {kRightLeg, P(30), {0, -45, 100, -130, 30, 45}}},
+   {{{kLeftLeg, 1.8}}}, nullptr, nullptr, leaveBendDown2},
+  {CU_Bend_Down,
+   {{kLeftArm,  P(90), {-90, 0, 0, 0}},        {kRightArm, P(90), {-90, 0, 0, 0}},
+    {kLeftLeg,  P(30), {0, 0, 10, -20, 10, 0}}, {kRightLeg, P(30), {0, 0, 10, -20, 10, 0}}},
+   {{{kLeftLeg, 0.8}, {kRightLeg, 0.8}}, CU_Extend_Body, nullptr, kMark},
+   nullptr, nullptr, checkStanding},
+};
+// clang-format on
 
 }  // namespace
 
 void Agent::climb_up() {
   // CU_Rorate_Hand, CU_Rorate_Body3 and values outside the phases have no
   // keyframe: every joint keeps the speed 0 of the cycle.
-  const Keyframe* frame = keyframeOf(wm::cut);
-  if (frame == nullptr) return;
-  drive(*this, *frame);
-  advance(*this);
+  if (const Phase* phase = find(kPhases, wm::cut)) step(*phase, wm::cut);
 }

@@ -2,123 +2,68 @@
 // throw it through and hand control back to the gait. The gait's stop phase
 // chooses the side: KB_Move_Body_Left kicks with the right leg,
 // KB_Move_Body_Right with the left.
-#include <array>
-#include <iostream>
-
 #include "agent.h"
 #include "motion.h"
 #include "world_model.h"
 
 namespace {
 
-using Pose = std::array<double, 6>;
+using namespace motion;
 
-constexpr double K = motion::COUPLED;
+constexpr Limb kLeft = Limb::LeftLeg;
+constexpr Limb kRight = Limb::RightLeg;
 
-// The motion of one kick phase: both legs with one divisor, joints written in
-// the order 1, 2, 3, 5, 6, 4, left leg first.
-struct KickFrame {
-  double divisor;
-  Pose left;
-  Pose right;
-};
+// Sideways lean of the body (hip and ankle roll), in degrees.
+constexpr double kLean = 10;
+constexpr double b = kLean;
+
+// The kick is over: the gait stands up again.
+void backToTheGait() { wm::wft = WF_Stand_Up; }
 
 // The kick phases divide by 0.6, commanding more than the whole remaining
-// angle each cycle, so that the leg is thrown rather than placed. The sides
-// are not mirror images: the knees of KB_Move_Body_Right and of
-// KB_Kick_Right_Leg go to 0 where the other side's are coupled.
-KickFrame frameOf(KickT phase, double b) {
-  // clang-format off
-  switch (phase) {
-    case KB_Move_Body_Left:  return {10,  {0, -b,  0,   K,   0,  b}, {0, -b,  0,   K,   0,  b}};
-    case KB_Move_Body_Right: return {10,  {0,  b,  0,   0,   0, -b}, {0,  b,  0,   0,   0, -b}};
-    case KB_Raise_Left_Leg:  return {15,  {0,  b, 25, -60,  35, -b}, {0,  b,  0,   K,   0, -b}};
-    case KB_Raise_Right_Leg: return {15,  {0, -b,  0,   K,   0,  b}, {0, -b, 25, -60,  35,  b}};
-    case KB_Kick_Left_Leg:   return {0.6, {0,  b, 30,   0, -10, -b}, {0,  b,  0,   K,   0, -b}};
-    case KB_Kick_Right_Leg:
-    default:                 return {0.6, {0, -b,  0,   0,   0,  b}, {0, -b, 30,   0, -10,  b}};
-  }
-  // clang-format on
-}
-
-bool at(Agent& agent, Limb leg, const Pose& pose, double tol) {
-  return motion::reached(agent, leg, pose.data(), tol);
-}
-
-// The reached test of a phase. The kick phases end while the swinging ankle
-// passes 0 and the hip pitch nears 30, before the swing has finished.
-bool phaseReached(Agent& agent, KickT phase, double b) {
-  const Limb l = Limb::LeftLeg;
-  const Limb r = Limb::RightLeg;
-  // clang-format off
-  switch (phase) {
-    case KB_Move_Body_Left:
-      return at(agent, l, {0, -b, 0, 0, 0, b}, 0.8) && at(agent, r, {0, -b, 0, 0, 0, b}, 0.8);
-    case KB_Move_Body_Right:
-      return at(agent, l, {0, b, 0, 0, 0, -b}, 0.8) && at(agent, r, {0, b, 0, 0, 0, -b}, 0.8);
-    case KB_Raise_Left_Leg:
-      return at(agent, l, {0, b, 25, -60, 35, -b}, 2.8) && at(agent, r, {0, b, 0, 0, 0, -b}, 1.8);
-    case KB_Raise_Right_Leg:
-      return at(agent, l, {0, -b, 0, 0, 0, b}, 2) && at(agent, r, {0, -b, 25, -60, 35, b}, 1.8);
-    case KB_Kick_Left_Leg:
-      return at(agent, l, {0, b, 30, -10, 0, -b}, 5.8);
-    case KB_Kick_Right_Leg:
-    default:
-      return at(agent, r, {0, -b, 30, -10, 0, b}, 5.8);
-  }
-  // clang-format on
-}
-
-// The kick is over: back to the gait, and the fall test counts from now.
-void finishKick() {
-  wm::kbs = KB_Bend_Down;
-  wm::wft = WF_Stand_Up;
-  wm::Record_Cycle = wm::Sim_Cycle;
-}
-
-void advance(KickT phase) {
-  switch (phase) {
-    case KB_Move_Body_Left:
-      wm::kbs = KB_Raise_Right_Leg;
-      break;
-    case KB_Move_Body_Right:
-      wm::kbs = KB_Raise_Left_Leg;
-      break;
-    case KB_Raise_Left_Leg:
-      wm::kbs = KB_Kick_Left_Leg;
-      std::cout << "raise left over\n";
-      break;
-    case KB_Raise_Right_Leg:
-      wm::kbs = KB_Kick_Right_Leg;
-      break;
-    case KB_Kick_Left_Leg:
-      finishKick();
-      std::cout << "kick left leg\n";
-      break;
-    case KB_Kick_Right_Leg:
-    default:
-      finishKick();
-      std::cout << "kick right leg\n";
-      break;
-  }
-}
-
-bool isKickPhase(int phase) {
-  return phase >= KB_Move_Body_Left && phase <= KB_Kick_Right_Leg;
-}
+// angle each cycle, so that the leg is thrown rather than placed; they end
+// while the swinging ankle passes 0 and the hip pitch nears 30, before the
+// swing has finished. The sides are not mirror images: the knees of
+// KB_Move_Body_Right and of KB_Kick_Right_Leg go to 0 where the other side's
+// are coupled.
+// clang-format off
+constexpr Phase kPhases[] = {
+  {KB_Move_Body_Left,
+   {{kLeft,  P(10),  {0, -b,  0,   K,   0,  b}},
+    {kRight, P(10),  {0, -b,  0,   K,   0,  b}}},
+   {{{kLeft, 0.8}, {kRight, 0.8}}, KB_Raise_Right_Leg}},
+  {KB_Move_Body_Right,
+   {{kLeft,  P(10),  {0,  b,  0,   0,   0, -b}},
+    {kRight, P(10),  {0,  b,  0,   0,   0, -b}}},
+   {{{kLeft, 0.8}, {kRight, 0.8}}, KB_Raise_Left_Leg},
+   "move_body_right_for_kick_over"},
+  {KB_Raise_Left_Leg,
+   {{kLeft,  P(15),  {0,  b, 25, -60,  35, -b}},
+    {kRight, P(15),  {0,  b,  0,   K,   0, -b}}},
+   {{{kLeft, 2.8}, {kRight, 1.8}}, KB_Kick_Left_Leg, "raise left over"}},
+  {KB_Raise_Right_Leg,
+   {{kLeft,  P(15),  {0, -b,  0,   K,   0,  b}},
+    {kRight, P(15),  {0, -b, 25, -60,  35,  b}}},
+   {{{kLeft, 2}, {kRight, 1.8}}, KB_Kick_Right_Leg}},
+  {KB_Kick_Left_Leg,
+   {{kLeft,  P(0.6), {0,  b, 30,   0, -10, -b}},
+    {kRight, P(0.6), {0,  b,  0,   K,   0, -b}}},
+   {{{kLeft, 5.8, {0, b, 30, -10, 0, -b}}}, KB_Bend_Down, "kick left leg", kMark},
+   nullptr, nullptr, backToTheGait},
+  {KB_Kick_Right_Leg,
+   {{kLeft,  P(0.6), {0, -b,  0,   0,   0,  b}},
+    {kRight, P(0.6), {0, -b, 30,   0, -10,  b}}},
+   {{{kRight, 5.8, {0, -b, 30, -10, 0, b}}}, KB_Bend_Down, "kick right leg", kMark},
+   nullptr, nullptr, backToTheGait},
+};
+// clang-format on
 
 }  // namespace
 
 void Agent::kick_ball() {
-  wm::best_lr = 10;
+  wm::best_lr = kLean;
   // Re-arms the one repositioning after a goal.
   wm::goal_in_cycle = 0;
-  const KickT phase = wm::kbs;
-  if (!isKickPhase(phase)) return;  // KB_Bend_Down: finished; 0: never started
-  const double b = wm::best_lr;
-  const KickFrame frame = frameOf(phase, b);
-  motion::drivePose(*this, Limb::LeftLeg, frame.left.data(), frame.divisor);
-  motion::drivePose(*this, Limb::RightLeg, frame.right.data(), frame.divisor);
-  if (phase == KB_Move_Body_Right) std::cout << "move_body_right_for_kick_over\n";
-  if (phaseReached(*this, phase, b)) advance(phase);
+  // KB_Bend_Down (the kick is over) and 0 (never started) have no phase.
+  if (const Phase* phase = find(kPhases, wm::kbs)) step(*phase, wm::kbs);
 }

@@ -3,14 +3,8 @@
 // legs, steering by the hip yaw, turning on the spot when the ball is far off
 // to one side, and stopping next to the ball, where it hands over to the kick
 // or to circling the ball.
-//
-// Each phase is a table: per limb a row of targets (degrees) and a row of the
-// laws that turn them into speeds, written in a fixed joint order, followed by
-// the phase's reached tests and transitions.
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <initializer_list>
 #include <iostream>
 
 #include "agent.h"
@@ -19,102 +13,30 @@
 
 namespace {
 
+using namespace motion;
+
 constexpr Limb kLeftArm = Limb::LeftArm;
 constexpr Limb kRightArm = Limb::RightArm;
 constexpr Limb kLeftLeg = Limb::LeftLeg;
 constexpr Limb kRightLeg = Limb::RightLeg;
 
-// How a cell turns its target T into a speed; S(x) is the stepped law
-// get_exec_angle and cur the joint's current angle.
-enum class LawKind {
-  kProportional,  // (T - cur) * gain / divisor
-  kStepped,       // gain * S(scale * (T - cur))
-  kSteppedOver,   // S((T - cur) / divisor)
-  kKnee,          // coupled knee, no target
-  kSteppedKnee,   // S(coupled knee)
-};
-
-struct Law {
-  LawKind kind;
-  double divisor;
-  double scale;
-  double gain;
-};
-
-// P D, and P D ×g.
-constexpr Law P(double divisor, double gain = 1) {
-  return {LawKind::kProportional, divisor, 1, gain};
-}
-// S k, and m·S k.
-constexpr Law S(double scale, double gain = 1) {
-  return {LawKind::kStepped, 1, scale, gain};
-}
-// S /D.
-constexpr Law SOver(double divisor) {
-  return {LawKind::kSteppedOver, divisor, 1, 1};
-}
-constexpr Law K{LawKind::kKnee, 1, 1, 1};
-constexpr Law SK{LawKind::kSteppedKnee, 1, 1, 1};
-
-// Target of a cell whose law has none (the coupled knees).
-constexpr double kNone = 0;
-
-using Laws = std::array<Law, 6>;
-
-// One law for every joint of a limb.
-constexpr Laws all(Law law) {
-  return {law, law, law, law, law, law};
-}
-
-// One limb of a keyframe: targets (degrees) and laws for joints 1..6; an arm
-// uses 1..4.
-struct Row {
-  Limb limb;
-  std::array<double, 6> targets;
-  Laws laws;
-};
-
-// Orders of writing the joints of a limb. Knee last lets a coupled knee see
-// this cycle's hip-pitch and ankle-pitch speeds.
-const int kKneeLast[] = {1, 2, 3, 5, 6, 4};
-const int kNatural[] = {1, 2, 3, 4, 5, 6};
-
-double coupledKnee(Agent& agent, Limb leg) {
-  return leg == kLeftLeg ? agent.get_exec_lleg4() : agent.get_exec_rleg4();
-}
-
-double jointSpeed(Agent& agent, Limb limb, int k, double target, const Law& law) {
-  const double rest = target - motion::current(limb, k);
-  switch (law.kind) {
-    case LawKind::kProportional:
-      return rest * law.gain / law.divisor;
-    case LawKind::kStepped:
-      return law.gain * agent.get_exec_angle(law.scale * rest);
-    case LawKind::kSteppedOver:
-      return agent.get_exec_angle(rest / law.divisor);
-    case LawKind::kKnee:
-      return coupledKnee(agent, limb);
-    case LawKind::kSteppedKnee:
-      return agent.get_exec_angle(coupledKnee(agent, limb));
-  }
-  return 0;
-}
-
-// Writes the rows one after the other, each limb in the given joint order.
-void drive(Agent& agent, std::initializer_list<Row> rows, const int* order = kKneeLast) {
-  for (const Row& row : rows) {
-    for (int i = 0; i < motion::jointCount(row.limb); ++i) {
-      const int k = order[i];
-      motion::speed(row.limb, k) =
-          jointSpeed(agent, row.limb, k, row.targets[k - 1], row.laws[k - 1]);
-    }
-  }
-}
-
-// The reached test of one limb; the knee value is passed but not compared.
-bool at(Agent& agent, Limb limb, const std::array<double, 6>& pose, double tol) {
-  return motion::reached(agent, limb, pose.data(), tol);
-}
+// Sideways lean of the body (hip and ankle roll), in degrees.
+constexpr double kLean = 6.5;
+constexpr double b = kLean;
+// The steering angle is the ball's angle limited to this many degrees.
+constexpr double kMaxSteering = 4;
+// A ball further off than this at the first lift of a walk: turn on the spot.
+constexpr double kTurnAngle = 10;
+// Circle the ball before kicking when the bearings of the attacked goal's
+// posts add up to more than this.
+constexpr double kGoalOffSum = 30;
+// A swinging foot has landed after more readings in a row than this.
+constexpr int kLanded = 8;
+// Fall marks: more messages than this without a reading of the supporting
+// right foot (crouching, lifting the left leg, turning), or of a foot that
+// should have landed.
+constexpr int kSupportSilent = 10;
+constexpr int kLandingSilent = 80;
 
 // A passed contact limit marks the robot as fallen; the decision then stands
 // it up.
@@ -127,214 +49,158 @@ void fallMarkIf(bool limit_passed) {
 // The ball angle limited to -4..4 degrees; 0 for a ball straight ahead or an
 // angle that is not a number.
 double steeringAngle(double p) {
-  if (p > 0) return std::min(p, 4.0);
-  if (p < 0) return std::max(p, -4.0);
+  if (p > 0) return std::min(p, kMaxSteering);
+  if (p < 0) return std::max(p, -kMaxSteering);
   return 0;
 }
 
-void standUp(Agent& agent) {
-  // clang-format off
-  drive(agent, {{kLeftArm,  {-90, 0, 0, 0},       all(P(20))},
-                {kRightArm, {-90, 0, 0, 0},       all(P(20))},
-                {kLeftLeg,  {0, 0, 0, 0, 0, 0},   all(P(20))},
-                {kRightLeg, {0, 0, 0, 0, 0, 0},   all(P(20))}},
-        kNatural);
-  // clang-format on
-  const bool reached =
-      at(agent, kLeftArm, {-90, 0, 0, 0}, 0.6) && at(agent, kRightArm, {-90, 0, 0, 0}, 0.6) &&
-      at(agent, kLeftLeg, {0, 0, 0, 0, 0, 0}, 0.6) && at(agent, kRightLeg, {0, 0, 0, 0, 0, 0}, 0.6);
-  if (!reached) return;
+// Targets computed in each cycle: the supporting leg's hip yaw steers towards
+// the ball, and its ankle keeps the hip at the height recorded at the lift.
+double rightYaw() { return wm::turn_ang > 0 ? -wm::turn_ang : 0; }
+double leftYaw() { return wm::turn_ang < 0 ? wm::turn_ang : 0; }
+double turningYaw() { return wm::turn_ang > 0 ? -2 * wm::turn_ang : 0; }
+double rightAnkle() { return heightKeepingAnkle(kRightLeg); }
+double leftAnkle() { return heightKeepingAnkle(kLeftLeg); }
+
+// Special rules, run in every call of their phase; each returns whether the
+// phase ends.
+bool crouching(bool reached) {
+  ++wm::Walk_Cycle;
+  fallMarkIf(wm::rfrp_0_count > kSupportSilent || wm::lfrp_0_count > 30);
+  return reached;
+}
+bool liftingFirst(bool reached) {
+  fallMarkIf(wm::rfrp_0_count > kSupportSilent);
+  return reached;
+}
+bool liftingAgain(bool reached) {
+  fallMarkIf(wm::rfrp_0_count > 3);
+  return reached;
+}
+// A swinging leg has come down once its foot is on the ground, reached or
+// not; a foot in the air for long marks a fall.
+bool leftLanding(bool reached) {
+  const bool landed = wm::lfrp_count > kLanded || reached;
+  if (!landed) fallMarkIf(wm::lfrp_0_count > kLandingSilent);
+  return landed;
+}
+bool rightLanding(bool reached) {
+  const bool landed = wm::rfrp_count > kLanded || reached;
+  if (!landed) fallMarkIf(wm::rfrp_0_count > kLandingSilent);
+  return landed;
+}
+bool turning(bool reached) {
+  std::cout << "wm::pol_ball.pal_angle=" << wm::pol_ball.pal_angle << "\n";
+  fallMarkIf(wm::rfrp_0_count > kSupportSilent);
+  return reached;
+}
+
+// Rules run once their phase has ended.
+void standingUntilPlay() {
   if (wm::pm == PM_PLAY_ON || wm::pm == PM_KICK_OFF_LEFT) wm::wft = WF_Bend_Down;
   ++wm::Walk_Cycle;
 }
-
-// Both legs straight to the crouch (bend down, stop), knees driven directly.
-void crouch(Agent& agent, double divisor) {
-  drive(agent, {{kLeftLeg, {0, 0, 10, -20, 10, 0}, all(P(divisor))},
-                {kRightLeg, {0, 0, 10, -20, 10, 0}, all(P(divisor))}});
+void turnIfTheBallIsOff() {
+  recordLegHeight(kRightLeg);
+  if (std::fabs(wm::pol_ball.pal_angle) > kTurnAngle) wm::wft = WF_Bend_Down2;
 }
-
-bool bothLegsAt(Agent& agent, const std::array<double, 6>& pose, double tol) {
-  return at(agent, kLeftLeg, pose, tol) && at(agent, kRightLeg, pose, tol);
+void stopIfTheBallIsClose(Limb supporting_leg) {
+  recordLegHeight(supporting_leg);
+  if (ballCloseEnoughToStop()) wm::wft = WF_Stop_Walk;
 }
-
-void bendDown(Agent& agent) {
-  crouch(agent, 20);
-  ++wm::Walk_Cycle;
-  fallMarkIf(wm::rfrp_0_count > 10 || wm::lfrp_0_count > 30);
-  if (bothLegsAt(agent, {0, 0, 10, -20, 10, 0}, 1.8)) wm::wft = WF_Move_Body_Right;
-}
-
-void moveBodyRight(Agent& agent) {
-  const double b = wm::best_lr;
-  const Law s = S(1);
-  // clang-format off
-  drive(agent, {{kLeftLeg,  {0, b, 10, kNone, 10, -b}, {s, s, s, SK, s, s}},
-                {kRightLeg, {0, b, 10, kNone, 10, -b}, {s, s, s, SK, s, s}}});
-  // clang-format on
-  if (bothLegsAt(agent, {0, b, 10, -20, 10, -b}, 0.8)) {
-    wm::wft = WF_Raise_Left_Leg;
-    std::cout << "9\n";
-  }
-}
-
-// Lifts the left leg off the supporting right one; true when the lift is
-// complete (WF_Raise_Left_Leg and WF_Raise_Left_Leg2 move alike).
-bool raiseLeftLeg(Agent& agent, int right_contact_limit) {
-  const double b = wm::best_lr;
-  const Law s = S(2);
-  // clang-format off
-  drive(agent, {{kLeftLeg,  {0, b, 40, -70, 30, -b}, {s, s, s, S(2, 2), s, s}},
-                {kRightLeg, {0, b, 10, -20, 10, -b}, {s, s, s, s,       s, s}}});
-  // clang-format on
-  fallMarkIf(wm::rfrp_0_count > right_contact_limit);
-  return at(agent, kLeftLeg, {0, b, 40, -70, 30, -b}, 2.8) &&
-         at(agent, kRightLeg, {0, b, 10, -20, 10, -b}, 3.8);
-}
-
-// The first left step of a walk: once lifted, turn on the spot if the ball is
-// more than 10 degrees off.
-void raiseLeftLegFirst(Agent& agent) {
-  if (!raiseLeftLeg(agent, 10)) return;
-  agent.get_r_bend_height();
-  wm::wft = WF_Extend_Left_Leg;
-  if (std::fabs(wm::pol_ball.pal_angle) > 10) wm::wft = WF_Bend_Down2;
-}
-
-// A left step inside a running walk: once lifted, stop if the ball is close.
-void raiseLeftLegAgain(Agent& agent) {
-  if (!raiseLeftLeg(agent, 3)) return;
-  agent.get_r_bend_height();
-  wm::wft = WF_Extend_Left_Leg;
-  if (agent.should_stop_walk()) wm::wft = WF_Stop_Walk;
-}
-
-// The lifted left leg comes down in front while the right leg, steering with
-// its hip yaw, keeps the hip at the height recorded at the lift.
-void extendLeftLeg(Agent& agent) {
-  const double b = wm::best_lr;
-  const double t = wm::turn_ang;
-  const double right_yaw = t > 0 ? -t : 0;
-  // clang-format off
-  drive(agent, {{kLeftLeg,  {0, -b, 16, -20, 4, b},
-                            {P(21), P(21), P(21, 2), P(21, 2.8), P(21, 3), P(21)}},
-                {kRightLeg, {right_yaw, -b / 3, -15, kNone, agent.get_exec_rleg5(), b / 3},
-                            {P(21), P(21), P(21, 1.1), K, P(21), P(21)}}});
-  // clang-format on
-  if (wm::lfrp_count > 8 || (at(agent, kLeftLeg, {0, -10, 10, -20, 10, 10}, 0.8) &&
-                             at(agent, kRightLeg, {0, -10, 0, -25, 25, 10}, 0.8))) {
-    wm::wft = WF_Raise_Right_Leg;
-    std::cout << "WF_Raise_Right_Leg\n";
-    return;
-  }
-  fallMarkIf(wm::lfrp_0_count > 80);
-}
-
-void raiseRightLeg(Agent& agent) {
-  const double b = wm::best_lr;
-  const Law s = S(2);
-  // clang-format off
-  drive(agent, {{kLeftLeg,  {0, -b, 10, -20, 10, b}, {s, s, s, s,       s, s}},
-                {kRightLeg, {0, -b, 40, -70, 30, b}, {s, s, s, S(2, 2), s, s}}});
-  // clang-format on
-  if (!at(agent, kRightLeg, {0, -b, 40, -70, 30, b}, 2.8)) return;
-  wm::wft = WF_Extend_Right_Leg;
-  agent.get_l_bend_height();
-  if (agent.should_stop_walk()) wm::wft = WF_Stop_Walk;
-}
-
-// The mirror of extendLeftLeg, but with its own divisor, hip pitch, ankle and
-// reach pose.
-void extendRightLeg(Agent& agent) {
-  const double b = wm::best_lr;
-  const double t = wm::turn_ang;
-  const double left_yaw = t < 0 ? t : 0;
-  // clang-format off
-  drive(agent, {{kLeftLeg,  {left_yaw, b / 3, -15, kNone, agent.get_exec_lleg5(), -b / 3},
-                            {P(22), P(22), P(22, 1.1), K, P(22), P(22)}},
-                {kRightLeg, {0, b, 17, -20, 3, -b},
-                            {P(22), P(22), P(22, 2), P(22, 2.8), P(22, 3), P(22)}}});
-  // clang-format on
-  if (wm::rfrp_count > 8 || (at(agent, kLeftLeg, {0, 10, 0, -10, 10, -10}, 2.8) &&
-                             at(agent, kRightLeg, {0, 10, 10, -20, 10, -10}, 2.8))) {
-    wm::wft = WF_Raise_Left_Leg2;
-    return;
-  }
-  fallMarkIf(wm::rfrp_0_count > 80);
-}
-
-// Turning on the spot: the left leg swings one way or the other by the side
-// of the ball while the right leg yaws towards it. A ball straight ahead (or
-// an angle that is not a number) leaves the left leg still.
-void bendDown2(Agent& agent) {
-  const double b = wm::best_lr;
-  const double t = wm::turn_ang;
-  const double p = wm::pol_ball.pal_angle;
-  std::cout << "wm::pol_ball.pal_angle=" << p << "\n";
-  if (p < 0) {
-    const Law s = S(0.5);
-    drive(agent, {{kLeftLeg, {0, b, 15, -10, -5, -b}, {s, s, s, S(0.5, 2), s, s}}});
-    if (at(agent, kLeftLeg, {0, b, 15, 0, -5, -b}, 4.8)) {
-      wm::wft = WF_Bend_Down;
-      fallMarkIf(wm::lfrp_0_count > 80);
-    }
-  } else if (p > 0) {
-    const Law s = S(1);
-    // clang-format off
-    drive(agent, {{kLeftLeg, {0, b, 0,       -30,     25,        -b},
-                             {s, s, S(1, 2), S(1, 2), S(1, 1.5), s}}});
-    // clang-format on
-    if (at(agent, kLeftLeg, {0, b, 0, -30, 25, -b}, 4.8)) {
-      wm::wft = WF_Bend_Down;
-      fallMarkIf(wm::lfrp_0_count > 2);
-    }
-  }
-  fallMarkIf(wm::rfrp_0_count > 10);
-  const double right_yaw = t > 0 ? -2 * t : 0;
-  drive(agent, {{kRightLeg, {right_yaw, b, 10, -20, 10, -b}, all(SOver(p < 0 ? 2 : 1))}});
-}
-
-// Back to the crouch; then choose the kicking side and whether to circle the
-// ball first, and leave the gait.
-void stopWalk(Agent& agent) {
-  crouch(agent, 10);
-  if (!bothLegsAt(agent, {0, 0, 10, -20, 10, 0}, 0.8)) return;
-  wm::wft = WF_Stop_Walk_Over;
+void stopOnTheRightLeg() { stopIfTheBallIsClose(kRightLeg); }
+void stopOnTheLeftLeg() { stopIfTheBallIsClose(kLeftLeg); }
+// After a turn the left foot must report again soon.
+void turnedRight() { fallMarkIf(wm::lfrp_0_count > kLandingSilent); }
+void turnedLeft() { fallMarkIf(wm::lfrp_0_count > 2); }
+// Back in the crouch: choose the kicking side and whether to circle the ball
+// first, and leave the gait.
+void handOver() {
   wm::kbs = wm::pol_ball.pal_angle < 0 ? KB_Move_Body_Left : KB_Move_Body_Right;
-  wm::should_around = std::fabs(wm::pol_gtl.pal_angle + wm::pol_gtr.pal_angle) > 30;
+  wm::should_around = std::fabs(wm::pol_gtl.pal_angle + wm::pol_gtr.pal_angle) > kGoalOffSum;
   wm::abt = AB_Bend_Down;
+}
+
+// The two extend phases are not mirror images: each keeps its own divisor,
+// swing hip pitch and ankle, reached poses and tolerances.
+// clang-format off
+constexpr Phase kPhases[] = {
+  {WF_Stand_Up,
+   {{kLeftArm,  P(20), {-90, 0, 0, 0}},       {kRightArm, P(20), {-90, 0, 0, 0}},
+    {kLeftLeg,  P(20), {0, 0, 0, 0, 0, 0}},   {kRightLeg, P(20), {0, 0, 0, 0, 0, 0}}},
+   {{{kLeftArm, 0.6}, {kRightArm, 0.6}, {kLeftLeg, 0.6}, {kRightLeg, 0.6}}},
+   nullptr, nullptr, standingUntilPlay},
+  {WF_Bend_Down,
+   {{kLeftLeg,  P(20), {0, 0, 10, -20, 10, 0}}, {kRightLeg, P(20), {0, 0, 10, -20, 10, 0}}},
+   {{{kLeftLeg, 1.8}, {kRightLeg, 1.8}}, WF_Move_Body_Right}, nullptr, crouching},
+  {WF_Move_Body_Right,
+   {{kLeftLeg,  S(1),  {0, b, 10, SK, 10, -b}}, {kRightLeg, S(1),  {0, b, 10, SK, 10, -b}}},
+   {{{kLeftLeg, 0.8}, {kRightLeg, 0.8}}, WF_Raise_Left_Leg, "9"}},
+  {WF_Raise_Left_Leg,
+   {{kLeftLeg,  S(2),  {0, b, 40, {-70, S(2, 2)}, 30, -b}},
+    {kRightLeg, S(2),  {0, b, 10, -20, 10, -b}}},
+   {{{kLeftLeg, 2.8}, {kRightLeg, 3.8}}, WF_Extend_Left_Leg}, nullptr, liftingFirst,
+   turnIfTheBallIsOff},
+  {WF_Raise_Left_Leg2,
+   {{kLeftLeg,  S(2),  {0, b, 40, {-70, S(2, 2)}, 30, -b}},
+    {kRightLeg, S(2),  {0, b, 10, -20, 10, -b}}},
+   {{{kLeftLeg, 2.8}, {kRightLeg, 3.8}}, WF_Extend_Left_Leg}, nullptr, liftingAgain,
+   stopOnTheRightLeg},
+  {WF_Extend_Left_Leg,
+   {{kLeftLeg,  P(21), {0, -b, {16, P(21, 2)}, {-20, P(21, 2.8)}, {4, P(21, 3)}, b}},
+    {kRightLeg, P(21), {computed(rightYaw), -b / 3, {-15, P(21, 1.1)}, K, computed(rightAnkle),
+                        b / 3}}},
+   {{{kLeftLeg, 0.8, {0, -10, 10, -20, 10, 10}}, {kRightLeg, 0.8, {0, -10, 0, -25, 25, 10}}},
+    WF_Raise_Right_Leg, "WF_Raise_Right_Leg"}, nullptr, leftLanding},
+  {WF_Raise_Right_Leg,
+   {{kLeftLeg,  S(2),  {0, -b, 10, -20, 10, b}},
+    {kRightLeg, S(2),  {0, -b, 40, {-70, S(2, 2)}, 30, b}}},
+   {{{kRightLeg, 2.8}}, WF_Extend_Right_Leg}, nullptr, nullptr, stopOnTheLeftLeg},
+  {WF_Extend_Right_Leg,
+   {{kLeftLeg,  P(22), {computed(leftYaw), b / 3, {-15, P(22, 1.1)}, K, computed(leftAnkle),
+                        -b / 3}},
+    {kRightLeg, P(22), {0, b, {17, P(22, 2)}, {-20, P(22, 2.8)}, {3, P(22, 3)}, -b}}},
+   {{{kLeftLeg, 2.8, {0, 10, 0, -10, 10, -10}}, {kRightLeg, 2.8, {0, 10, 10, -20, 10, -10}}},
+    WF_Raise_Left_Leg2}, nullptr, rightLanding},
+  {WF_Stop_Walk,
+   {{kLeftLeg,  P(10), {0, 0, 10, -20, 10, 0}}, {kRightLeg, P(10), {0, 0, 10, -20, 10, 0}}},
+   {{{kLeftLeg, 0.8}, {kRightLeg, 0.8}}, WF_Stop_Walk_Over}, nullptr, nullptr, handOver},
+};
+
+// Turning on the spot (WF_Bend_Down2): the left leg swings one way or the
+// other by the side of the ball while the right leg yaws towards it. A ball
+// straight ahead (or an angle that is not a number) leaves the left leg still
+// and the phase never ends.
+constexpr Phase kTurnBallRight =
+  {WF_Bend_Down2,
+   {{kLeftLeg,  S(0.5),    {0, b, 15, {-10, S(0.5, 2)}, -5, -b}},
+    {kRightLeg, SOver(2),  {computed(turningYaw), b, 10, -20, 10, -b}}},
+   {{{kLeftLeg, 4.8}}, WF_Bend_Down}, nullptr, turning, turnedRight};
+constexpr Phase kTurnBallLeft =
+  {WF_Bend_Down2,
+   {{kLeftLeg,  S(1),      {0, b, {0, S(1, 2)}, {-30, S(1, 2)}, {25, S(1, 1.5)}, -b}},
+    {kRightLeg, SOver(1),  {computed(turningYaw), b, 10, -20, 10, -b}}},
+   {{{kLeftLeg, 4.8}}, WF_Bend_Down}, nullptr, turning, turnedLeft};
+constexpr Phase kTurnBallAhead =
+  {WF_Bend_Down2,
+   {{kRightLeg, SOver(1),  {computed(turningYaw), b, 10, -20, 10, -b}}},
+   {}, nullptr, turning};
+// clang-format on
+
+// The phase to run; the other values of wft have no movement, and
+// WF_Stop_Walk_Over is the gait's exit.
+const Phase* phaseOf(WalkForwardT phase) {
+  if (phase != WF_Bend_Down2) return find(kPhases, phase);
+  const double p = wm::pol_ball.pal_angle;
+  return p < 0 ? &kTurnBallRight : p > 0 ? &kTurnBallLeft : &kTurnBallAhead;
 }
 
 }  // namespace
 
 void Agent::walk() {
-  if (wm::wft != WF_Bend_Down && wm::Walk_Cycle == 303) wm::wft = WF_Stand_Up;
+  if (wm::wft != WF_Bend_Down && wm::Walk_Cycle == kFreshWalkCycle) wm::wft = WF_Stand_Up;
   empty_exec();
-  wm::best_lr = 6.5;
+  wm::best_lr = kLean;
   wm::turn_ang = steeringAngle(wm::pol_ball.pal_angle);
-  switch (wm::wft) {
-    case WF_Stand_Up:
-      return standUp(*this);
-    case WF_Bend_Down:
-      return bendDown(*this);
-    case WF_Move_Body_Right:
-      return moveBodyRight(*this);
-    case WF_Raise_Left_Leg:
-      return raiseLeftLegFirst(*this);
-    case WF_Raise_Left_Leg2:
-      return raiseLeftLegAgain(*this);
-    case WF_Extend_Left_Leg:
-      return extendLeftLeg(*this);
-    case WF_Raise_Right_Leg:
-      return raiseRightLeg(*this);
-    case WF_Extend_Right_Leg:
-      return extendRightLeg(*this);
-    case WF_Bend_Down2:
-      return bendDown2(*this);
-    case WF_Stop_Walk:
-      return stopWalk(*this);
-    default:
-      // The other phases have no movement; WF_Stop_Walk_Over is the exit.
-      return;
-  }
+  if (const Phase* phase = phaseOf(wm::wft)) step(*phase, wm::wft);
 }

@@ -1,73 +1,174 @@
 #include "motion.h"
 
-#include "agent.h"
+#include <cmath>
+#include <iostream>
+
 #include "world_model.h"
+
+namespace {
+
+// The current angle and the commanded speed of joint k (1-based) of a limb.
+double current(Limb limb, int k) { return wm::agent.get_cur_ang(limbJoint(limb, k)); }
+double& speed(Limb limb, int k) { return wm::agent.exec_ang(limbJoint(limb, k)); }
+
+// Number of joints of a limb: 4 for an arm, 6 for a leg.
+int jointCount(Limb limb) { return limb == Limb::LeftLeg || limb == Limb::RightLeg ? 6 : 4; }
+
+// The gait stops for a ball closer than this.
+const double kStopDistance = 0.3;
+
+// The motions convert with this value of pi, not the library's.
+const double kPi = 3.1415926;
+
+double toRadians(double degrees) { return degrees / 180 * kPi; }
+
+double legHeight(double hip_roll, double hip_pitch, double ankle_pitch) {
+  const AgentObject& body = wm::agent;
+  return (body.thigh_length * std::cos(toRadians(hip_pitch)) +
+          body.shank_length * std::cos(toRadians(ankle_pitch))) *
+         std::cos(toRadians(hip_roll));
+}
+
+// A height the leg cannot reach, or a hip roll of 90 degrees, clamps the
+// cosine to -1..1 so that the angle is always finite.
+double ankleForHeight(double hip_roll, double hip_pitch) {
+  const AgentObject& body = wm::agent;
+  const double cosine = (body.bend_height / std::cos(toRadians(hip_roll)) -
+                         body.thigh_length * std::cos(toRadians(hip_pitch))) /
+                        body.shank_length;
+  // fmin/fmax also turn a NaN (0/0 at a hip roll of 90 degrees) into 1.
+  const double clamped = std::fmax(-1.0, std::fmin(1.0, cosine));
+  return std::acos(clamped) * 180 / kPi;
+}
+
+}  // namespace
 
 namespace motion {
 
-double current(Limb limb, int k) { return wm::agent.get_cur_ang(limbJoint(limb, k)); }
-
-double& speed(Limb limb, int k) { return wm::agent.exec_ang(limbJoint(limb, k)); }
-
-void driveJoint(Limb limb, int k, double target, double divisor, double gain) {
-  speed(limb, k) = (target - current(limb, k)) * gain / divisor;
-}
-
-static void driveCell(Agent& agent, Limb limb, int k, double target, double divisor) {
-  if (target == FREE) return;
-  if (target == COUPLED) {
-    speed(limb, k) = limb == Limb::LeftLeg ? agent.get_exec_lleg4() : agent.get_exec_rleg4();
-    return;
+double steppedSpeed(double d) {
+  const double magnitude = std::fabs(d);
+  double step;
+  if (magnitude > 20) {
+    step = 2;
+  } else if (magnitude > 10) {
+    step = 1;
+  } else if (magnitude > 2) {
+    step = 0.5;
+  } else if (magnitude > 0.5) {
+    step = 0.1;
+  } else {
+    return 0;
   }
-  driveJoint(limb, k, target, divisor);
+  return d > 0 ? step : -step;
 }
 
-void drivePose(Agent& agent, Limb limb, const double* targets, double divisor) {
-  static const int kArmOrder[] = {1, 2, 3, 4};
-  static const int kLegOrder[] = {1, 2, 3, 5, 6, 4};
-  const bool leg = jointCount(limb) == 6;
-  const int* order = leg ? kLegOrder : kArmOrder;
-  for (int i = 0; i < jointCount(limb); ++i) {
-    driveCell(agent, limb, order[i], targets[order[i] - 1], divisor);
+double coupledKnee(Limb leg) {
+  return -(speed(leg, 3) + speed(leg, 5));
+}
+
+void recordLegHeight(Limb leg) {
+  wm::agent.bend_height = legHeight(current(leg, 2), current(leg, 3), current(leg, 5));
+  std::cout << wm::agent.bend_height << "\n";
+}
+
+double heightKeepingAnkle(Limb leg) {
+  return ankleForHeight(current(leg, 2), current(leg, 3));
+}
+
+// Joints are tested in order, stopping at the first one outside the
+// tolerance. A leg's knee is skipped: most keyframes couple it instead.
+bool reached(Limb limb, const double* row, double tol) {
+  const int count = jointCount(limb);
+  for (int k = 1; k <= count; ++k) {
+    if (k == 4 && count == 6) continue;
+    if (!(std::fabs(current(limb, k) - row[k - 1]) < tol)) return false;
   }
+  return true;
 }
 
-bool reached(Agent& agent, Limb limb, const double* t, double tol) {
-  switch (limb) {
-    case Limb::LeftArm:
-      return agent.is_la_reach_ang(t[0], t[1], t[2], t[3], tol);
-    case Limb::RightArm:
-      return agent.is_ra_reach_ang(t[0], t[1], t[2], t[3], tol);
-    case Limb::LeftLeg:
-      return agent.is_ll_reach_ang(t[0], t[1], t[2], t[3], t[4], t[5], tol);
-    case Limb::RightLeg:
-      return agent.is_rl_reach_ang(t[0], t[1], t[2], t[3], t[4], t[5], tol);
-  }
-  return false;
+bool ballCloseEnoughToStop() {
+  std::cout << "wm::dis_to_ball" << wm::dis_to_ball << "\n";
+  return wm::dis_to_ball < kStopDistance;
 }
 
-const double* rowOf(const BodyKeyframe& frame, Limb limb) {
-  switch (limb) {
-    case Limb::LeftArm:
-      return frame.left_arm;
-    case Limb::RightArm:
-      return frame.right_arm;
-    case Limb::LeftLeg:
-      return frame.left_leg;
-    case Limb::RightLeg:
-      return frame.right_leg;
+namespace {
+
+// The row of `limb` among the phase's rows, or nullptr.
+const Row* rowOf(const Phase& phase, Limb limb) {
+  for (const Row& row : phase.rows) {
+    if (row.limb == limb && row.law.kind != LawKind::kFree) return &row;
   }
   return nullptr;
 }
 
-double divisorOf(const BodyKeyframe& frame, Limb limb) {
-  return jointCount(limb) == 4 ? frame.arm_divisor : frame.leg_divisor;
+// The speed of a joint of `limb` by `law`, the cell's own or its row's.
+double speedOf(Limb limb, JointId joint, const Cell& cell, const Law& law) {
+  auto rest = [&] {
+    return (cell.rule != nullptr ? cell.rule() : cell.target) - wm::agent.get_cur_ang(joint);
+  };
+  switch (law.kind) {
+    case LawKind::kProportional:
+      return rest() * law.gain / law.divisor;
+    case LawKind::kStepped:
+      return law.gain * steppedSpeed(law.scale * rest());
+    case LawKind::kSteppedOver:
+      return steppedSpeed(rest() / law.divisor);
+    case LawKind::kKnee:
+      return coupledKnee(limb);
+    case LawKind::kSteppedKnee:
+      return steppedSpeed(coupledKnee(limb));
+    default:
+      return 0;
+  }
 }
 
-void driveBody(Agent& agent, const BodyKeyframe& frame) {
-  for (Limb limb : {Limb::LeftArm, Limb::RightArm, Limb::LeftLeg, Limb::RightLeg}) {
-    drivePose(agent, limb, rowOf(frame, limb), divisorOf(frame, limb));
+void drive(const Row& row) {
+  static const int kArmOrder[] = {1, 2, 3, 4};
+  static const int kLegOrder[] = {1, 2, 3, 5, 6, 4};
+  const int count = jointCount(row.limb);
+  const int* order = count == 6 ? kLegOrder : kArmOrder;
+  for (int i = 0; i < count; ++i) {
+    const int k = order[i];
+    const Cell& cell = row.cells[k - 1];
+    const Law& law = cell.law.kind == LawKind::kRowLaw ? row.law : cell.law;
+    if (law.kind == LawKind::kFree) continue;
+    const JointId joint = limbJoint(row.limb, k);
+    wm::agent.exec_ang(joint) = speedOf(row.limb, joint, cell, law);
   }
+}
+
+bool passes(const Phase& phase, const Test& test) {
+  if (test.pose.given) return reached(test.limb, test.pose.values, test.tol);
+  double targets[6] = {};
+  const Row* row = rowOf(phase, test.limb);
+  for (int k = 0; row != nullptr && k < 6; ++k) targets[k] = row->cells[k].target;
+  return reached(test.limb, targets, test.tol);
+}
+
+bool waitedMoreThan(int cycles) { return wm::Sim_Cycle - wm::Record_Cycle > cycles; }
+
+bool reachedExit(const Phase& phase) {
+  const Exit& exit = phase.exit;
+  if (exit.timeout != kNoWait && waitedMoreThan(exit.timeout)) return true;
+  if (exit.tests[0].tol == 0) return false;
+  for (const Test& test : exit.tests) {
+    if (test.tol != 0 && !passes(phase, test)) return false;
+  }
+  return exit.min_wait == kNoWait || waitedMoreThan(exit.min_wait);
+}
+
+}  // namespace
+
+bool ends(const Phase& phase) {
+  if (phase.line != nullptr) std::cout << phase.line << "\n";
+  for (const Row& row : phase.rows) drive(row);
+  const bool reached = reachedExit(phase);
+  return phase.rule != nullptr ? phase.rule(reached) : reached;
+}
+
+void leave(const Exit& exit) {
+  if (exit.mark) wm::Record_Cycle = wm::Sim_Cycle;
+  if (exit.line != nullptr) std::cout << exit.line << "\n";
 }
 
 }  // namespace motion

@@ -4,6 +4,7 @@
 #ifndef VEXA_WORLD_MODEL_H
 #define VEXA_WORLD_MODEL_H
 
+#include <array>
 #include <string>
 
 #include "Geometry.h"
@@ -135,47 +136,74 @@ struct GYR {
 // Slots of the formation table: shirt numbers 0 to 11.
 const int kFormationSlots = 12;
 
+using TeamSightings = std::array<Polar, 10>;
+using FormationTable = std::array<VecPosition, kFormationSlots>;
+
+// The value of wm::Walk_Cycle that marks a fresh start: from it the gait
+// begins standing.
+constexpr int kFreshWalkCycle = 303;
+
+// Every piece of state that outlives one call, written once: type, name,
+// start value (in braces) and what it holds. The list makes the declarations
+// below, the definitions in world_model.cpp and wm::reset().
+// clang-format off
+#define VEXA_WORLD_MODEL(X)                                                                       \
+  X(int, Sim_Cycle, {0}, "messages handled so far: the agent's own count of cycles")              \
+  X(int, Walk_Cycle, {0}, "the gait's counter; kFreshWalkCycle makes the gait start standing")    \
+  X(int, Record_Cycle, {0}, "the cycle last marked: before kick-off, a fall, a motion's phase")   \
+  X(Time, Sim_Time, {0}, "simulation time of the last message")                                   \
+  X(Time, Gam_Time, {0}, "game time of the last message")                                         \
+  X(float, tmp_left_ang, {0}, "not used")                                                         \
+  X(float, tmp_right_an, {0}, "not used")                                                         \
+  X(PlayModeT, pm, {PM_BEFORE_KICK_OFF}, "the play mode, relative to the own side")               \
+  X(KickT, kbs, {}, "the kick's phase; 0, the start, is none of the phases")                      \
+  X(ClimbUpT, cut, {}, "the stand-up's phase; 0, the start, is none of the phases")               \
+  X(AroundBallT, abt, {}, "circling's phase; 0, the start, is none of the phases")                \
+  X(WalkForwardT, wft, {}, "the gait's phase; WF_Stop_Walk_Over: arrived, kick or circle")        \
+  X(GYR, gyr, {}, "the torso's gyro rates")                                                       \
+  X(Polar, pol_g1l, {}, "goal post 1 of the left goal as last seen")                              \
+  X(Polar, pol_g1r, {}, "goal post 1 of the right goal as last seen")                             \
+  X(Polar, pol_g2l, {}, "goal post 2 of the left goal as last seen")                              \
+  X(Polar, pol_g2r, {}, "goal post 2 of the right goal as last seen")                             \
+  X(Polar, pol_f1l, {}, "corner flag 1 on the left as last seen")                                 \
+  X(Polar, pol_f1r, {}, "corner flag 1 on the right as last seen")                                \
+  X(Polar, pol_f2l, {}, "corner flag 2 on the left as last seen")                                 \
+  X(Polar, pol_f2r, {}, "corner flag 2 on the right as last seen")                                \
+  X(Polar, pol_gtl, {}, "post 1 of the goal to attack: a copy of pol_g1r or pol_g1l")             \
+  X(Polar, pol_gtr, {}, "post 2 of the goal to attack: a copy of pol_g2r or pol_g2l")             \
+  X(Polar, pol_ball, {}, "the ball as last seen")                                                 \
+  X(TeamSightings, MyTeam, {}, "not used")                                                        \
+  X(TeamSightings, TheirTeam, {}, "not used")                                                     \
+  X(FRP, lfrp, {}, "the left foot's force sensor as last reported")                               \
+  X(FRP, rfrp, {}, "the right foot's force sensor as last reported")                              \
+  X(bool, should_around, {false}, "after the walk: circle the ball (true) or kick (false)")       \
+  X(bool, is_lie_down, {false}, "the robot counts as fallen")                                     \
+  X(bool, is_side_left, {false}, "the own team plays from the left half")                         \
+  X(int, my_number, {0}, "the own shirt number")                                                  \
+  X(FormationTable, my_player_pos, {}, "formation places by shirt number")                        \
+  X(std::string, send_msg, {}, "not used")                                                        \
+  X(AgentObject, agent, {}, "the own body: joint angles, joint speeds, leg geometry")             \
+  X(BallObject, ball, {}, "not used")                                                             \
+  X(std::string, m_team_name, {}, "the own team's name")                                          \
+  X(std::string, t_team_name, {}, "the opponents' name")                                          \
+  X(Team_Side, my_side, {Team_Left}, "not used")                                                  \
+  X(double, ang_to_middle, {0}, "the sum of the bearings of posts 1L and 2L and of the ball")     \
+  X(int, lfrp_count, {0}, "messages in a row with a left-foot reading")                           \
+  X(int, rfrp_count, {0}, "messages in a row with a right-foot reading")                          \
+  X(int, lfrp_0_count, {0}, "messages in a row without a left-foot reading")                      \
+  X(int, rfrp_0_count, {0}, "messages in a row without a right-foot reading")                     \
+  X(int, frp_0_count, {0}, "messages in a row without either foot, from the second such on")      \
+  X(int, goal_in_cycle, {0}, "1 once the beam after a goal is sent; the kick sets it back to 0")  \
+  X(double, dis_to_ball, {0}, "distance to the ball over the ground")                             \
+  X(double, turn_ang, {0}, "the gait's steering angle: the ball's angle within -4..4 degrees")    \
+  X(double, best_lr, {0}, "sideways lean of the motion running: 6.5 walk, 10 kick, 15 circling")
+// clang-format on
+
 namespace wm {
 
-extern int Sim_Cycle;
-extern int Walk_Cycle;
-extern int Record_Cycle;
-extern Time Sim_Time;
-extern Time Gam_Time;
-extern float tmp_left_ang;
-extern float tmp_right_an;
-extern PlayModeT pm;
-extern KickT kbs;
-extern ClimbUpT cut;
-extern AroundBallT abt;
-extern WalkForwardT wft;
-extern GYR gyr;
-extern Polar pol_g1l, pol_g1r, pol_g2l, pol_g2r;
-extern Polar pol_f1l, pol_f1r, pol_f2l, pol_f2r;
-extern Polar pol_gtl, pol_gtr;
-extern Polar pol_ball;
-extern Polar MyTeam[10];
-extern Polar TheirTeam[10];
-extern FRP lfrp, rfrp;
-extern bool should_around;
-extern bool is_lie_down;
-extern bool is_side_left;
-extern int my_number;
-extern VecPosition my_player_pos[kFormationSlots];
-extern std::string send_msg;
-extern AgentObject agent;
-extern BallObject ball;
-extern std::string m_team_name;
-extern std::string t_team_name;
-extern Team_Side my_side;
-extern double ang_to_middle;
-extern int lfrp_count, rfrp_count;
-extern int lfrp_0_count, rfrp_0_count;
-extern int frp_0_count;
-extern int goal_in_cycle;
-extern double dis_to_ball;
-extern double turn_ang;
-extern double best_lr;
+#define VEXA_WM_DECLARE(type, name, start, meaning) extern type name;
+VEXA_WORLD_MODEL(VEXA_WM_DECLARE)
+#undef VEXA_WM_DECLARE
 
 // Puts every variable back to its start value (for tests).
 void reset();

@@ -16,11 +16,9 @@ using ::testing::internal::GetCapturedStdout;
 
 const char* const kFallLines = "wm::lfrp_0_count=";
 
-// Every motion sets its own roll amplitude first thing, which tells which
-// motion the decision chose: walk 6.5, kick 10, circling 15.
+// The walk sets its roll amplitude first thing, which tells that the decision
+// chose it; the goalkeeper and the stand-up leave it alone.
 const double kWalkRoll = 6.5;
-const double kKickRoll = 10;
-const double kCirclingRoll = 15;
 
 class Decision : public ::testing::Test {
  protected:
@@ -73,21 +71,6 @@ TEST_F(Decision, FallNeedsSilentFeetPastEveryStrictLimit) {
   }
 }
 
-TEST_F(Decision, FallPrintsTheCountersAndTheGyro) {
-  fallenFeet();
-  wm::lfrp_0_count = 52;
-  wm::rfrp_0_count = 7;
-  wm::gyr.x = -12.5;
-  EXPECT_THAT(think(), StartsWith("wm::lfrp_0_count=52\nwm::rfrp_0_count=7\nwm::gyr.x=-12.5\n"));
-}
-
-TEST_F(Decision, FallenRobotKeepsItsFirstMark) {
-  fallenFeet();
-  wm::is_lie_down = true;
-  think();
-  EXPECT_EQ(wm::Record_Cycle, 100);
-}
-
 TEST_F(Decision, GoalkeeperAlwaysDefends) {
   wm::my_number = 1;
   fallenFeet();
@@ -112,26 +95,6 @@ TEST_F(Decision, StandUpOnlyAfterCycleTwoHundred) {
   wm::Record_Cycle = wm::Sim_Cycle = 251;
   EXPECT_THAT(think(), Not(HasSubstr("I am Falling Down")));
   EXPECT_EQ(wm::best_lr, -1);
-}
-
-TEST_F(Decision, WalkUntilArrivedThenCircleOrKick) {
-  think();
-  EXPECT_EQ(wm::best_lr, kWalkRoll);
-
-  wm::wft = WF_Stop_Walk_Over;
-  wm::should_around = true;
-  wm::abt = AB_Bend_Down;
-  wm::Sim_Cycle = 300;
-  wm::best_lr = -1;
-  think();
-  EXPECT_EQ(wm::best_lr, kCirclingRoll);
-
-  wm::should_around = false;
-  wm::goal_in_cycle = 1;
-  wm::best_lr = -1;
-  think();
-  EXPECT_EQ(wm::best_lr, kKickRoll);
-  EXPECT_EQ(wm::goal_in_cycle, 0);
 }
 
 }  // namespace
