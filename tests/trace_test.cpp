@@ -13,34 +13,26 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "agent.h"
-#include "parase_message.h"
 #include "world_model.h"
 
 namespace {
 
 const std::string kTraceDir = VEXA_TEST_DATA_DIR "/traces/";
 
-// One cycle as the agent's loop runs it after kick-off: parse, clear the
-// speeds, reset the fall and stand-up state in the first 30 cycles, decide
-// and step one motion; the effector text, and what was printed.
-std::string runCycle(Parase& parser, Agent& agent, std::string message, std::string& printed) {
+// One cycle of the agent (no trace has a beam cycle): its effector text, and
+// what it printed.
+std::string runCycle(Agent& agent, std::string message, std::string& printed) {
   std::ostringstream console;
   std::streambuf* const terminal = std::cout.rdbuf(console.rdbuf());
-  parser.Get_Info(message.data());
-  parser.Par_Info();
-  agent.empty_exec();
-  if (wm::Sim_Cycle <= 29) agent.init_status();
-  agent.think();
-  ++wm::Sim_Cycle;
+  const std::string reply = agent.answer(message.data());
   std::cout.rdbuf(terminal);
   printed = console.str();
-  return agent.effector_string();
+  return reply;
 }
 
 // Printed text on one line: "\n" and "\\" escaped.
@@ -86,12 +78,11 @@ void replay(const std::string& name) {
   const Trace trace = readTrace(file);
   ASSERT_FALSE(trace.cycles.empty());
   startPlayer(trace.player);
-  auto parser = std::make_unique<Parase>();
   Agent agent(nullptr);
   for (size_t i = 0; i < trace.cycles.size(); ++i) {
     const Cycle& cycle = trace.cycles[i];
     std::string printed;
-    ASSERT_EQ(runCycle(*parser, agent, cycle.in, printed), cycle.out) << name << " cycle " << i;
+    ASSERT_EQ(runCycle(agent, cycle.in, printed), cycle.out) << name << " cycle " << i;
     ASSERT_EQ(escape(printed), cycle.printed) << name << " cycle " << i;
   }
 }
@@ -188,13 +179,12 @@ void record(const std::string& name, const std::string& about, int player, int c
   std::ofstream file(kTraceDir + name + ".trace");
   file << "# " << about << "\nplayer " << player << "\n";
   startPlayer(player);
-  auto parser = std::make_unique<Parase>();
   Agent agent(nullptr);
   for (; world.cycle < cycles; ++world.cycle) {
     script(world);
     const std::string in = perception(world);
     std::string printed;
-    file << "in " << in << "\nout " << runCycle(*parser, agent, in, printed) << "\n";
+    file << "in " << in << "\nout " << runCycle(agent, in, printed) << "\n";
     if (!printed.empty()) file << "print " << escape(printed) << "\n";
     moveBody(world);
   }
