@@ -14,11 +14,6 @@ namespace {
 
 using namespace motion;
 
-constexpr Limb kLeftArm = Limb::LeftArm;
-constexpr Limb kRightArm = Limb::RightArm;
-constexpr Limb kLeftLeg = Limb::LeftLeg;
-constexpr Limb kRightLeg = Limb::RightLeg;
-
 // Cycles held, counted from the mark: the straight-legged probe pose before
 // the contact probe, the straightened left leg before the roll, and at most
 // the bent left arm.

@@ -14,11 +14,6 @@ namespace {
 
 using namespace motion;
 
-constexpr Limb kLeftArm = Limb::LeftArm;
-constexpr Limb kRightArm = Limb::RightArm;
-constexpr Limb kLeftLeg = Limb::LeftLeg;
-constexpr Limb kRightLeg = Limb::RightLeg;
-
 // The ball counts as close below this distance.
 constexpr double kCloseBall = 2.0;
 // Cycles a pose is held, counted from the mark.

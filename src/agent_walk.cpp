@@ -15,11 +15,6 @@ namespace {
 
 using namespace motion;
 
-constexpr Limb kLeftArm = Limb::LeftArm;
-constexpr Limb kRightArm = Limb::RightArm;
-constexpr Limb kLeftLeg = Limb::LeftLeg;
-constexpr Limb kRightLeg = Limb::RightLeg;
-
 // Sideways lean of the body (hip and ankle roll), in degrees.
 constexpr double kLean = 6.5;
 constexpr double b = kLean;

@@ -11,6 +11,11 @@
 
 namespace motion {
 
+constexpr Limb kLeftArm = Limb::LeftArm;
+constexpr Limb kRightArm = Limb::RightArm;
+constexpr Limb kLeftLeg = Limb::LeftLeg;
+constexpr Limb kRightLeg = Limb::RightLeg;
+
 // The stepped speed law: 2, 1, 0.5 or 0.1 with the sign of d, for |d| above
 // 20, 10, 2 or 0.5 (each bound exclusive), and 0 up to 0.5.
 double steppedSpeed(double d);
