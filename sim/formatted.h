@@ -1,4 +1,6 @@
-// printf-style formatting into a string of exactly the needed length.
+// printf-style formatting into a string of exactly the needed length. Most
+// texts fit a small buffer and are formatted once; a longer one is formatted
+// again at its length.
 #ifndef FIELDSIM_FORMATTED_H
 #define FIELDSIM_FORMATTED_H
 
@@ -9,8 +11,10 @@ namespace fieldsim {
 
 template <typename... Args>
 std::string formatted(const char* pattern, Args... args) {
-  const int size = std::snprintf(nullptr, 0, pattern, args...);
+  char buffer[256];
+  const int size = std::snprintf(buffer, sizeof buffer, pattern, args...);
   if (size <= 0) return {};
+  if (static_cast<std::size_t>(size) < sizeof buffer) return std::string(buffer, size);
   std::string text(static_cast<std::size_t>(size), '\0');
   std::snprintf(text.data(), text.size() + 1, pattern, args...);
   return text;
