@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -32,10 +33,9 @@ std::string readFile(const std::string& path) {
   return text.str();
 }
 
-int countOf(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
+// Expects `part` in `text`, and shows the text when it is missing.
+void expectIn(const std::string& text, const std::string& part) {
+  EXPECT_NE(text.find(part), std::string::npos) << text;
 }
 
 // fieldsim on a free port, its output going to files.
@@ -149,29 +149,30 @@ TEST(Server, AnAgentPlaysUntilTheGameEndsAndItsBeamCounts) {
   const auto second = agent.receive();
   ASSERT_TRUE(second);
   // Seen from one metre: the ball is 0.25 m below the camera, straight ahead.
-  EXPECT_NE(second->find("(B (pol 1.03 0.00 -14.04))"), std::string::npos) << *second;
+  expectIn(*second, "(B (pol 1.03 0.00 -14.04))");
   agent.send("(lae1 1)");
   EXPECT_EQ(agent.playToTheEnd("(lae1 0)(rae1 -0)"), 28);
   EXPECT_EQ(sim.wait(), 0);
-  const std::string out = sim.out();
-  EXPECT_NE(out.find("game over after 30 cycles"), std::string::npos) << out;
-  EXPECT_NE(out.find("agent L2 (TESTERS 2): beams 1,"), std::string::npos) << out;
-  EXPECT_NE(out.find("late replies 0, messages in 31 out 30"), std::string::npos) << out;
+  expectIn(sim.out(), "game over after 30 cycles");
+  expectIn(sim.out(), "agent L2 (TESTERS 2): beams 1,");
+  expectIn(sim.out(), "late replies 0, messages in 31 out 30");
   EXPECT_EQ(sim.err(), "");
 }
 
+// Each bad client is dropped with its reason, and the game goes on: a bad
+// command, a frame too long, no scene, a number taken, a third team.
 TEST(Server, BadInputDisconnectsThatAgentAndTheGameGoesOn) {
   Fieldsim sim({"--agents", "3", "--cycles", "40"});
   ASSERT_NE(sim.port(), 0);
-  Client good(sim.port());
-  Client malformed(sim.port());
-  Client oversized(sim.port());
-  Client impostor(sim.port());
+  Client good(sim.port()), malformed(sim.port()), oversized(sim.port()), impostor(sim.port()),
+      twin(sim.port()), third(sim.port());
   good.join(2);
   malformed.join(3);
-  oversized.join(4);
+  oversized.join(4, "OTHERS");
   impostor.send("(init (unum 5)(teamname TESTERS))");  // no scene first
   impostor.join(5);
+  twin.join(2);
+  third.join(1, "THIRD");
 
   std::thread player([&] { EXPECT_EQ(good.playToTheEnd("(lle1 0)"), 40); });
   EXPECT_TRUE(malformed.receive());
@@ -181,45 +182,20 @@ TEST(Server, BadInputDisconnectsThatAgentAndTheGameGoesOn) {
   oversized.sendRaw(std::string("\x00\x01\x00\x01", 4) + std::string(100, '('));
   EXPECT_FALSE(oversized.receive());
   EXPECT_FALSE(impostor.receive());
+  EXPECT_FALSE(twin.receive());
+  EXPECT_FALSE(third.receive());
   player.join();
 
   EXPECT_EQ(sim.wait(), 0);
   const std::string err = sim.err();
-  EXPECT_EQ(countOf(err, "\n"), 3) << err;
-  EXPECT_NE(err.find("agent L3 (TESTERS 3) disconnected: malformed command 'lae1'"),
-            std::string::npos)
-      << err;
-  EXPECT_NE(err.find("agent L4 (TESTERS 4) disconnected: a frame longer than 65536 bytes"),
-            std::string::npos)
-      << err;
-  EXPECT_NE(err.find("disconnected: expected (scene rsg/agent/nao/nao.rsg) first"),
-            std::string::npos)
-      << err;
-  EXPECT_NE(sim.out().find("agent L2 (TESTERS 2): beams 0, steps 0, side steps 0, kicks 0, "
-                           "falls 0, get-ups 0, late replies 0, messages in 41 out 40\n"),
-            std::string::npos)
-      << sim.out();
-}
-
-TEST(Server, RefusesANumberTakenAndAThirdTeam) {
-  Fieldsim sim({"--agents", "1", "--cycles", "5"});
-  Client first(sim.port());
-  first.join(7);
-  Client second(sim.port());
-  second.join(7);
-  EXPECT_FALSE(second.receive());
-  Client other(sim.port());
-  other.join(7, "OTHERS");
-  Client third(sim.port());
-  third.join(1, "THIRD");
-  EXPECT_FALSE(third.receive());
-  std::thread a([&] { first.playToTheEnd(""); });
-  std::thread b([&] { other.playToTheEnd(""); });
-  a.join();
-  b.join();
-  EXPECT_EQ(sim.wait(), 0);
-  EXPECT_NE(sim.err().find("TESTERS 7 plays already"), std::string::npos) << sim.err();
-  EXPECT_NE(sim.err().find("two teams play already, not THIRD"), std::string::npos);
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 5) << err;
+  expectIn(err, "agent L3 (TESTERS 3) disconnected: malformed command 'lae1'");
+  expectIn(err, "agent R4 (OTHERS 4) disconnected: a frame longer than 65536 bytes");
+  expectIn(err, "disconnected: expected (scene rsg/agent/nao/nao.rsg) first");
+  expectIn(err, "TESTERS 2 plays already");
+  expectIn(err, "two teams play already, not THIRD");
+  expectIn(sim.out(), "agent L2 (TESTERS 2): beams 0, steps 0, side steps 0, kicks 0, "
+                      "falls 0, get-ups 0, late replies 0, messages in 41 out 40\n");
 }
 
 TEST(Server, AnAgentThatStopsAnsweringIsLateAndTheClockGoesOn) {
@@ -229,7 +205,7 @@ TEST(Server, AnAgentThatStopsAnsweringIsLateAndTheClockGoesOn) {
   ASSERT_TRUE(agent.receive());
   // No answer: no further perception is sent until it comes.
   EXPECT_EQ(sim.wait(), 0);
-  EXPECT_NE(sim.out().find("late replies 5, messages in 1 out 1"), std::string::npos) << sim.out();
+  expectIn(sim.out(), "late replies 5, messages in 1 out 1");
 }
 
 }  // namespace
