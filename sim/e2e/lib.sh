@@ -59,6 +59,13 @@ start_fieldsim() {
   fail "fieldsim did not start"
 }
 
+# client MESSAGE...: a new connection to fieldsim, its file descriptor in
+# $fd, that sends each message as a frame (each shorter than 256 bytes).
+client() {
+  exec {fd}<>"/dev/tcp/127.0.0.1/$port"
+  for message; do printf "\\x00\\x00\\x00\\x$(printf %02x ${#message})%s" "$message" >&"$fd"; done
+}
+
 # start_agent TEAM NUMBER [FORMATIONS]: one player in its own folder
 # ($work/TEAM-NUMBER) with a .logfiles/ folder and the given formation file
 # (default: the repository's).
