@@ -17,17 +17,6 @@ void pose(Body& body, LegSide leg, double roll, double pitch, double knee) {
   body.setAngle(hip + 3, knee);
 }
 
-TEST(Joints, EffectorAndPerceptorNames) {
-  EXPECT_EQ(jointByEffector("lae1"), kLae1);
-  EXPECT_EQ(jointByEffector("he2"), kHead2);
-  EXPECT_EQ(jointByEffector("rle6"), kRle6);
-  EXPECT_EQ(jointByEffector("lle7"), -1);
-  EXPECT_EQ(jointByEffector("llj1"), -1);  // a perceptor, not an effector
-  EXPECT_STREQ(jointInfo(kHead1).perceptor, "hj1");
-  EXPECT_STREQ(jointInfo(kRae4).perceptor, "raj4");
-  EXPECT_STREQ(jointInfo(kLle6).perceptor, "llj6");
-}
-
 // One cycle turns a joint by its speed in radians per second, at most by a
 // fixed angle.
 TEST(Joints, SpeedIsRadiansPerSecondForOneCycleUpToTheClamp) {

@@ -76,13 +76,6 @@ TEST_F(WorldTest, TheRightTeamBeamsIntoTheFieldTurnedHalfRound) {
   EXPECT_EQ(right.stats.beams, 1);
 }
 
-TEST_F(WorldTest, TeamsBySideInTheOrderTheyCame) {
-  EXPECT_EQ(world_.assignSide("VEXA3D"), TeamSide::kLeft);
-  EXPECT_EQ(world_.assignSide("RIVALS"), TeamSide::kRight);
-  EXPECT_EQ(world_.assignSide("VEXA3D"), TeamSide::kLeft);
-  EXPECT_FALSE(world_.assignSide("THIRD"));
-}
-
 TEST_F(WorldTest, AWalkingStepAdvancesByTheLandingFootsLead) {
   const double lead = 0.14 * std::sin(16 * M_PI / 180) - 0.11 * std::sin(4 * M_PI / 180) -
                       (0.14 * std::sin(-M_PI / 36) + 0.11 * std::sin(-25 * M_PI / 180));
