@@ -157,25 +157,23 @@ TEST_F(ParserTest, BallDistanceOverTheGroundIsNeverNaN) {
 }
 
 TEST_F(ParserTest, PlayModeNamesWithBothSides) {
-  struct Case {
+  // clang-format off
+  const struct {
     const char* name;
     PlayModeT side_left, side_right;
-  };
-  const Case cases[] = {{"PlayOn", PM_PLAY_ON, PM_PLAY_ON},
-                        {"BeforeKickOff", PM_BEFORE_KICK_OFF, PM_BEFORE_KICK_OFF},
-                        {"KickOff_Left", PM_KICK_OFF_LEFT, PM_KICK_OFF_RIGHT},
-                        {"KickOff_Right", PM_KICK_OFF_RIGHT, PM_KICK_OFF_LEFT},
-                        {"free_kick_left", PM_FREE_KICK_LEFT, PM_FREE_KICK_LEFT},
-                        {"free_kick_right", PM_FREE_KICK_RIGHT, PM_FREE_KICK_RIGHT},
-                        {"Goal_Left", PM_GOAL_LEFT, PM_GOAL_LEFT},
-                        {"Goal_Right", PM_GOAL_RIGHT, PM_GOAL_RIGHT},
-                        {"PlayOnward", PM_PLAY_ON, PM_PLAY_ON},
-                        {"KickIn_Left", PM_ILLEGAL, PM_ILLEGAL},
-                        {"quit", PM_ILLEGAL, PM_ILLEGAL},
-                        {"playon", PM_ILLEGAL, PM_ILLEGAL},
-                        {" PlayOn", PM_ILLEGAL, PM_ILLEGAL}};
+  } cases[] = {
+      {"PlayOn", PM_PLAY_ON, PM_PLAY_ON},             {"PlayOnward", PM_PLAY_ON, PM_PLAY_ON},
+      {"KickOff_Left", PM_KICK_OFF_LEFT, PM_KICK_OFF_RIGHT},
+      {"KickOff_Right", PM_KICK_OFF_RIGHT, PM_KICK_OFF_LEFT},
+      {"BeforeKickOff", PM_BEFORE_KICK_OFF, PM_BEFORE_KICK_OFF},
+      {"free_kick_left", PM_FREE_KICK_LEFT, PM_FREE_KICK_LEFT},
+      {"free_kick_right", PM_FREE_KICK_RIGHT, PM_FREE_KICK_RIGHT},
+      {"Goal_Left", PM_GOAL_LEFT, PM_GOAL_LEFT},      {"Goal_Right", PM_GOAL_RIGHT, PM_GOAL_RIGHT},
+      {"KickIn_Left", PM_ILLEGAL, PM_ILLEGAL},        {"quit", PM_ILLEGAL, PM_ILLEGAL},
+      {"playon", PM_ILLEGAL, PM_ILLEGAL},             {" PlayOn", PM_ILLEGAL, PM_ILLEGAL}};
+  // clang-format on
   wm::Sim_Cycle = 50;  // keeps the side as set here
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     for (bool left : {true, false}) {
       wm::is_side_left = left;
       Parse(std::string("(GS (t 1.00) (pm ") + c.name + "))");
