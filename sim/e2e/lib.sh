@@ -96,6 +96,11 @@ robot_line() { grep "^agent $1 " "$work/fieldsim.txt" || fail "no summary line f
 # The number after a label of a summary line: value_after "kicks" "$line".
 value_after() { sed -n "s/.*[:,] $1 \([-0-9.]*\).*/\1/p" <<<"$2"; }
 
+# farther X1 Y1 X2 Y2 D: succeeds when the two points are more than D apart.
+farther() {
+  awk -v a="$1" -v b="$2" -v c="$3" -v d="$4" -v r="$5" 'BEGIN { exit !((c - a) ^ 2 + (d - b) ^ 2 > r ^ 2) }'
+}
+
 # A robot's x, y and heading in the trace at a cycle: pose_at 49 L2.
 pose_at() {
   awk -v c="$1" -v r="$2" \
