@@ -19,9 +19,7 @@ std::string readFile(const std::string& path) {
 class LoggerFile : public ::testing::Test {
  protected:
   void TearDown() override { std::remove(path.c_str()); }
-  const std::string path = "logger_test_" +
-                           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                           ".log";
+  const std::string path = "logger_test.log";
 };
 
 TEST_F(LoggerFile, EachItemIsInTheFileBeforeTheLoggerIsDestroyed) {

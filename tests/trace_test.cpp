@@ -195,12 +195,9 @@ void walkTurnAndKick(const std::string& name, const std::string& about, double s
   });
 }
 
-TEST(GoldenTrace, WalkTurnsLeftStopsAndKicksWithTheLeftLeg) {
+TEST(GoldenTrace, WalkTurnsStopsAndKicksWithTheLegOnTheBallsSide) {
   walkTurnAndKick("walk_kick_left",
                   "walk: stand, wait for play, turn left, walk, stop; kick with the left leg", 1);
-}
-
-TEST(GoldenTrace, WalkTurnsRightStopsAndKicksWithTheRightLeg) {
   walkTurnAndKick("walk_kick_right",
                   "walk: stand, wait for play, turn right, walk, stop; kick with the right leg",
                   -1);

@@ -51,10 +51,8 @@ TEST(RobotModel, ZeroPoseIsTheTableAndTheMassIsTheRobots) {
   const auto poses = partPoses(Body{});
   double mass = 0;
   for (int p = 0; p < kPartCount; ++p) {
-    const Vec3 c = partInfo(p).centre;
-    EXPECT_NEAR(poses[p].position.x, c.x, 1e-12) << partInfo(p).name;
-    EXPECT_NEAR(poses[p].position.y, c.y, 1e-12) << partInfo(p).name;
-    EXPECT_NEAR(poses[p].position.z, c.z, 1e-12) << partInfo(p).name;
+    const Vec3 c = partInfo(p).centre, at = poses[p].position;
+    EXPECT_NEAR(std::hypot(at.x - c.x, at.y - c.y, at.z - c.z), 0, 1e-12) << partInfo(p).name;
     EXPECT_DOUBLE_EQ(poses[p].orientation.w, 1) << partInfo(p).name;
     mass += partInfo(p).mass;
   }
