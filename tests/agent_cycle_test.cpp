@@ -25,8 +25,8 @@ std::string perception(const std::string& mode, bool feet = true) {
 }
 
 const std::string kBeam = "(beam -3.000000 1.500000 0.000000)";
-// Twenty items "(name value)", nothing else; effector_string's case pins
-// their order.
+// Twenty items "(name value)", nothing else; the golden traces pin their
+// order and format.
 const char* const kEffectorPattern = "(\\([lr][al]e[1-6] [^)]*\\)){20}";
 
 // Runs Agent::run in a thread against a scripted loopback server. The team
@@ -126,22 +126,6 @@ TEST_F(Answer, StandUpAndFallStateIsResetUpToCycleTwentyNine) {
   EXPECT_EQ(wm::frp_0_count, 2);
   EXPECT_EQ(wm::Record_Cycle, 0);
   EXPECT_EQ(wm::cut, CU_Extend_Body);
-}
-
-TEST(EffectorString, SpeedsAreWrittenAsAStreamWritesDoubles) {
-  wm::reset();
-  AgentObject& body = wm::agent;
-  body.exec_ang_lae1 = 1e-05;
-  body.exec_ang_rae1 = -0.0;
-  body.exec_ang_rae2 = 1234567;
-  body.exec_ang_lae3 = 100000;
-  body.exec_ang_rae3 = 2.0 / 3;
-  body.exec_ang_rle6 = -40;
-  body.exec_ang_head1 = 5;
-  EXPECT_EQ(Agent(nullptr).effector_string(),
-            "(lae1 1e-05)(rae1 -0)(lae2 0)(rae2 1.23457e+06)(lae3 100000)(rae3 0.666667)"
-            "(lae4 0)(rae4 0)(lle1 0)(rle1 0)(lle2 0)(rle2 0)(lle3 0)(rle3 0)(lle4 0)"
-            "(rle4 0)(lle5 0)(rle5 0)(lle6 0)(rle6 -40)");
 }
 
 }  // namespace

@@ -115,7 +115,7 @@ TEST(ContactRule, StandingTurningSteppingAndKickingPoses) {
     double left[3], right[3];
     bool left_down, right_down;
   } cases[] = {
-      {{0, 10, -20}, {0, 10, -20}, true, true},          // the walking crouch
+      {{0, 10, -20}, {0, 10, -20}, true, true},         // the walking crouch
       {{45, 100, -130}, {-45, 100, -130}, true, true},  // the squat of the stand-up
       {{6.5, 40, -70}, {-6.5, 10, -20}, false, true},   // the raised leg of a step
       {{6.5, 0, -30}, {-6.5, 10, -20}, true, true},     // turning, ball to the left
