@@ -29,7 +29,7 @@ TEST(FrameReader, TakesTheLargestFrameAndRefusesALargerOne) {
   FrameReader reader;
   const std::string largest = encodeFrame(std::string(kMaxFrameBytes, 'a'));
   reader.append(largest.data(), largest.size());
-  EXPECT_EQ(reader.next()->size(), kMaxFrameBytes);
+  EXPECT_EQ(reader.next().value_or("").size(), kMaxFrameBytes);
 
   const std::string prefix("\x00\x01\x00\x01", 4);  // one byte over
   reader.append(prefix.data(), prefix.size());
