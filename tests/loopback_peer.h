@@ -12,8 +12,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
+
+// A body with its 4-byte big-endian length in front.
+inline std::string frame(const std::string& body) {
+  const uint32_t length = htonl(static_cast<uint32_t>(body.size()));
+  return std::string(reinterpret_cast<const char*>(&length), 4) + body;
+}
 
 class LoopbackPeer {
  public:
@@ -44,12 +51,7 @@ class LoopbackPeer {
     return client_ >= 0;
   }
 
-  bool sendFrame(const std::string& body) const {
-    const uint32_t length = htonl(static_cast<uint32_t>(body.size()));
-    std::string frame(reinterpret_cast<const char*>(&length), 4);
-    frame += body;
-    return sendRaw(frame);
-  }
+  bool sendFrame(const std::string& body) const { return sendRaw(frame(body)); }
 
   bool sendRaw(const std::string& bytes) const {
     size_t sent = 0;
@@ -65,11 +67,10 @@ class LoopbackPeer {
   std::optional<std::string> recvFrame(int timeout_ms = 5000) const {
     std::string prefix;
     if (!recvExactly(4, prefix, timeout_ms)) return std::nullopt;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(prefix.data());
-    const uint32_t length = (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) |
-                            (uint32_t{bytes[2]} << 8) | uint32_t{bytes[3]};
+    uint32_t length;
+    std::memcpy(&length, prefix.data(), 4);
     std::string body;
-    if (!recvExactly(length, body, timeout_ms)) return std::nullopt;
+    if (!recvExactly(ntohl(length), body, timeout_ms)) return std::nullopt;
     return body;
   }
 

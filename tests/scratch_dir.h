@@ -2,9 +2,9 @@
 #ifndef VEXA_TESTS_SCRATCH_DIR_H
 #define VEXA_TESTS_SCRATCH_DIR_H
 
-#include <unistd.h>
+#include <stdlib.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -13,13 +13,11 @@ class ScratchDir {
   ScratchDir() {
     char pattern[] = "/tmp/vexa-test-XXXXXX";
     path_ = mkdtemp(pattern);
-    char previous[4096];
-    previous_ = getcwd(previous, sizeof previous);
-    if (chdir(path_.c_str()) != 0) std::abort();
+    std::filesystem::current_path(path_);
   }
   ~ScratchDir() {
-    if (chdir(previous_.c_str()) != 0) std::abort();
-    std::system(("rm -rf '" + path_ + "'").c_str());
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(path_);
   }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
@@ -30,8 +28,8 @@ class ScratchDir {
   const std::string& path() const { return path_; }
 
  private:
+  const std::filesystem::path previous_ = std::filesystem::current_path();
   std::string path_;
-  std::string previous_;
 };
 
 #endif

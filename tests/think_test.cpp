@@ -9,16 +9,11 @@
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::Not;
 using ::testing::StartsWith;
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
 
 const char* const kFallLines = "wm::lfrp_0_count=";
-
-// The walk sets its roll amplitude first thing, which tells that the decision
-// chose it; the goalkeeper and the stand-up leave it alone.
-const double kWalkRoll = 6.5;
 
 class Decision : public ::testing::Test {
  protected:
@@ -33,12 +28,6 @@ class Decision : public ::testing::Test {
     CaptureStdout();
     Agent(nullptr).think();
     return GetCapturedStdout();
-  }
-  // Feet silent long enough, 81 cycles after the last mark.
-  static void fallenFeet() {
-    wm::frp_0_count = 51;
-    wm::Sim_Cycle = 181;
-    wm::Record_Cycle = 100;
   }
 };
 
@@ -73,28 +62,14 @@ TEST_F(Decision, FallNeedsSilentFeetPastEveryStrictLimit) {
 
 TEST_F(Decision, GoalkeeperAlwaysDefends) {
   wm::my_number = 1;
-  fallenFeet();
+  wm::frp_0_count = 51;
+  wm::Sim_Cycle = 181;
+  wm::Record_Cycle = 100;
   const std::string out = think();
   EXPECT_THAT(out, StartsWith(std::string(kFallLines)));
   EXPECT_THAT(out, HasSubstr("\n goalie\n"));
   EXPECT_TRUE(wm::is_lie_down);
-  EXPECT_EQ(wm::best_lr, -1);  // neither walked nor stood up
-}
-
-TEST_F(Decision, StandUpOnlyAfterCycleTwoHundred) {
-  wm::is_lie_down = true;
-  wm::Record_Cycle = wm::Sim_Cycle = 200;
-  think();
-  EXPECT_EQ(wm::best_lr, kWalkRoll);
-
-  wm::best_lr = -1;
-  wm::Record_Cycle = wm::Sim_Cycle = 250;
-  EXPECT_THAT(think(), HasSubstr("I am Falling Down\n"));
-  EXPECT_EQ(wm::best_lr, -1);
-
-  wm::Record_Cycle = wm::Sim_Cycle = 251;
-  EXPECT_THAT(think(), Not(HasSubstr("I am Falling Down")));
-  EXPECT_EQ(wm::best_lr, -1);
+  EXPECT_EQ(wm::best_lr, -1);  // neither walked (which sets its lean) nor stood up
 }
 
 }  // namespace

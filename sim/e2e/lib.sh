@@ -59,6 +59,13 @@ start_fieldsim() {
   fail "fieldsim did not start"
 }
 
+# client MESSAGE...: a new connection to fieldsim, its file descriptor in
+# $fd, that sends each message as a frame (each shorter than 256 bytes).
+client() {
+  exec {fd}<>"/dev/tcp/127.0.0.1/$port"
+  for message; do printf "\\x00\\x00\\x00\\x$(printf %02x ${#message})%s" "$message" >&"$fd"; done
+}
+
 # start_agent TEAM NUMBER [FORMATIONS]: one player in its own folder
 # ($work/TEAM-NUMBER) with a .logfiles/ folder and the given formation file
 # (default: the repository's).
@@ -88,6 +95,11 @@ robot_line() { grep "^agent $1 " "$work/fieldsim.txt" || fail "no summary line f
 
 # The number after a label of a summary line: value_after "kicks" "$line".
 value_after() { sed -n "s/.*[:,] $1 \([-0-9.]*\).*/\1/p" <<<"$2"; }
+
+# farther X1 Y1 X2 Y2 D: succeeds when the two points are more than D apart.
+farther() {
+  awk -v a="$1" -v b="$2" -v c="$3" -v d="$4" -v r="$5" 'BEGIN { exit !((c - a) ^ 2 + (d - b) ^ 2 > r ^ 2) }'
+}
 
 # A robot's x, y and heading in the trace at a cycle: pose_at 49 L2.
 pose_at() {

@@ -5,25 +5,17 @@
 #   physics_stand.sh FIELDSIM VEXA3D SOURCE_DIR
 source "$(dirname "$0")/lib.sh"
 
-# One frame: a 4-byte length and the text (shorter than 256 bytes here).
-send_frame() { printf "\\x00\\x00\\x00\\x$(printf %02x ${#1})%s" "$1" >&3; }
-
 start_fieldsim --world physics --cycles 500 --reply-timeout 2
-exec 3<>"/dev/tcp/127.0.0.1/$port"
-send_frame "(scene rsg/agent/nao/nao.rsg)"
-send_frame "(init (unum 2)(teamname STILL))"
-cat <&3 >/dev/null &
+client "(scene rsg/agent/nao/nao.rsg)" "(init (unum 2)(teamname STILL))"
+cat <&"$fd" >/dev/null &
 started+=("$!")
 wait "$sim_pid" || fail "fieldsim ended with status $?"
-exec 3<&-
 
 line=$(robot_line L2)
 [ "$(value_after "falls" "$line")" -eq 0 ] || fail "the robot fell: $line"
 read -r x1 y1 _ <<<"$(pose_at 10 L2)"
 read -r x2 y2 _ <<<"$(pose_at 499 L2)"
-awk -v a="$x1" -v b="$y1" -v c="$x2" -v d="$y2" \
-  'BEGIN { exit !((c - a) ^ 2 + (d - b) ^ 2 < 0.01 ^ 2) }' ||
-  fail "the torso drifted from ($x1, $y1) to ($x2, $y2)"
+! farther "$x1" "$y1" "$x2" "$y2" 0.01 || fail "the torso drifted from ($x1, $y1) to ($x2, $y2)"
 grep -q "^physics: dWorldStep, world CFM 1e-05; 0 blow-ups" "$work/fieldsim.txt" ||
   fail "not the physics world, or it blew up"
 echo "stood 500 cycles at ($x2, $y2)"

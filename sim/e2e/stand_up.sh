@@ -18,7 +18,5 @@ awk '/^Stand_Up successfully / { up = 1 } up && /^WF_Raise_Right_Leg$/ { step = 
      END { exit !step }' "$out" || fail "no step after standing up"
 read -r x1 y1 _ <<<"$(pose_at 250 L2)"
 read -r x2 y2 _ <<<"$(pose_at 1100 L2)"
-awk -v a="$x1" -v b="$y1" -v c="$x2" -v d="$y2" \
-  'BEGIN { exit !((c - a) ^ 2 + (d - b) ^ 2 > 0.05 ^ 2) }' ||
-  fail "the player did not move after the fall: ($x1, $y1) to ($x2, $y2)"
+farther "$x1" "$y1" "$x2" "$y2" 0.05 || fail "the player did not move after the fall: ($x1, $y1) to ($x2, $y2)"
 echo "knocked over at cycle 250, stood up and walked from ($x1, $y1) to ($x2, $y2)"

@@ -19,13 +19,9 @@ start_fieldsim --world kinematic --cycles 500 --agents 22
 "$source_dir/scripts/start-team.sh" 127.0.0.1 "$port" VEXA3D >/dev/null
 "$source_dir/scripts/start-team.sh" 127.0.0.1 "$port" RIVALS >/dev/null
 wait "$sim_pid" || fail "fieldsim ended with status $?"
+pids=$(cut -d ' ' -f 1 "$VEXA_RUN_DIR"/*/pids | paste -sd ,)
 for _ in $(seq 100); do
-  running=0
-  for team in VEXA3D RIVALS; do
-    while read -r pid _; do
-      kill -0 "$pid" 2>/dev/null && running=$((running + 1))
-    done <"$VEXA_RUN_DIR/$team/pids"
-  done
+  running=$(ps -o pid= -p "$pids" | wc -l) || true
   [ "$running" -eq 0 ] && break
   sleep 0.1
 done

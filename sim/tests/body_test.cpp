@@ -17,27 +17,12 @@ void pose(Body& body, LegSide leg, double roll, double pitch, double knee) {
   body.setAngle(hip + 3, knee);
 }
 
-TEST(Joints, EffectorAndPerceptorNames) {
-  EXPECT_EQ(jointByEffector("lae1"), kLae1);
-  EXPECT_EQ(jointByEffector("he2"), kHead2);
-  EXPECT_EQ(jointByEffector("rle6"), kRle6);
-  EXPECT_EQ(jointByEffector("lle7"), -1);
-  EXPECT_EQ(jointByEffector("llj1"), -1);  // a perceptor, not an effector
-  EXPECT_STREQ(jointInfo(kHead1).perceptor, "hj1");
-  EXPECT_STREQ(jointInfo(kRae4).perceptor, "raj4");
-  EXPECT_STREQ(jointInfo(kLle6).perceptor, "llj6");
-}
-
-TEST(Joints, SpeedIsRadiansPerSecondForOneCycle) {
+// One cycle turns a joint by its speed in radians per second, at most by a
+// fixed angle.
+TEST(Joints, SpeedIsRadiansPerSecondForOneCycleUpToTheClamp) {
   Body body;
   body.move(kLae1, 1.0);
   EXPECT_NEAR(body.angle(kLae1), 0.02 * 180 / kPi, 1e-9);
-  body.move(kLae1, -1.0);
-  EXPECT_NEAR(body.angle(kLae1), 0, 1e-9);
-}
-
-TEST(Joints, TurnAtMostAFixedAngleEachCycle) {
-  Body body;
   body.move(kRle3, 1000);
   EXPECT_DOUBLE_EQ(body.angle(kRle3), kMaxDegreesPerCycle);
   body.move(kLae3, -1e9);
@@ -66,10 +51,8 @@ TEST(RobotModel, ZeroPoseIsTheTableAndTheMassIsTheRobots) {
   const auto poses = partPoses(Body{});
   double mass = 0;
   for (int p = 0; p < kPartCount; ++p) {
-    const Vec3 c = partInfo(p).centre;
-    EXPECT_NEAR(poses[p].position.x, c.x, 1e-12) << partInfo(p).name;
-    EXPECT_NEAR(poses[p].position.y, c.y, 1e-12) << partInfo(p).name;
-    EXPECT_NEAR(poses[p].position.z, c.z, 1e-12) << partInfo(p).name;
+    const Vec3 c = partInfo(p).centre, at = poses[p].position;
+    EXPECT_NEAR(std::hypot(at.x - c.x, at.y - c.y, at.z - c.z), 0, 1e-12) << partInfo(p).name;
     EXPECT_DOUBLE_EQ(poses[p].orientation.w, 1) << partInfo(p).name;
     mass += partInfo(p).mass;
   }
@@ -125,42 +108,28 @@ TEST(LegGeometry, StraightLegIsThighPlusShank) {
   EXPECT_NEAR(legHeight(body, LegSide::kRight), 0.25 * std::cos(kPi / 6), 1e-12);
 }
 
-TEST(ContactRule, BothFeetDownInTheCrouchAndTheSquat) {
-  Body body;
-  pose(body, LegSide::kLeft, 0, 10, -20);
-  pose(body, LegSide::kRight, 0, 10, -20);
-  EXPECT_TRUE(footContacts(body).left && footContacts(body).right);
-  pose(body, LegSide::kLeft, 45, 100, -130);
-  pose(body, LegSide::kRight, -45, 100, -130);
-  EXPECT_TRUE(footContacts(body).left && footContacts(body).right);
-}
-
-TEST(ContactRule, TheRaisedLegOfAStepIsLifted) {
-  Body body;
-  pose(body, LegSide::kLeft, 6.5, 40, -70);
-  pose(body, LegSide::kRight, -6.5, 10, -20);
-  EXPECT_FALSE(footContacts(body).left);
-  EXPECT_TRUE(footContacts(body).right);
-}
-
-TEST(ContactRule, TurningPosesCountAsStanding) {
-  Body body;
-  pose(body, LegSide::kRight, -6.5, 10, -20);
-  pose(body, LegSide::kLeft, 6.5, 0, -30);  // ball to the left
-  EXPECT_TRUE(footContacts(body).left && footContacts(body).right);
-  pose(body, LegSide::kLeft, 6.5, 15, -10);  // ball to the right
-  EXPECT_TRUE(footContacts(body).left && footContacts(body).right);
-}
-
-TEST(ContactRule, ASideStepAndAKickSwingLiftTheFoot) {
-  Body body;
-  pose(body, LegSide::kLeft, -15, 10, -20);
-  pose(body, LegSide::kRight, -30, 20, 0);
-  EXPECT_FALSE(footContacts(body).right);
-  EXPECT_TRUE(footContacts(body).left);
-  pose(body, LegSide::kLeft, -10, 0, 0);
-  pose(body, LegSide::kRight, -10, 25, -60);
-  EXPECT_FALSE(footContacts(body).right);
+// Hip roll, hip pitch and knee of the left and the right leg, and which feet
+// touch the ground.
+TEST(ContactRule, StandingTurningSteppingAndKickingPoses) {
+  const struct {
+    double left[3], right[3];
+    bool left_down, right_down;
+  } cases[] = {
+      {{0, 10, -20}, {0, 10, -20}, true, true},         // the walking crouch
+      {{45, 100, -130}, {-45, 100, -130}, true, true},  // the squat of the stand-up
+      {{6.5, 40, -70}, {-6.5, 10, -20}, false, true},   // the raised leg of a step
+      {{6.5, 0, -30}, {-6.5, 10, -20}, true, true},     // turning, ball to the left
+      {{6.5, 15, -10}, {-6.5, 10, -20}, true, true},    // turning, ball to the right
+      {{-15, 10, -20}, {-30, 20, 0}, true, false},      // a side step
+      {{-10, 0, 0}, {-10, 25, -60}, true, false},       // a kick's swing
+  };
+  for (const auto& c : cases) {
+    Body body;
+    pose(body, LegSide::kLeft, c.left[0], c.left[1], c.left[2]);
+    pose(body, LegSide::kRight, c.right[0], c.right[1], c.right[2]);
+    EXPECT_EQ(footContacts(body).left, c.left_down) << c.left[1] << " " << c.right[1];
+    EXPECT_EQ(footContacts(body).right, c.right_down) << c.left[1] << " " << c.right[1];
+  }
 }
 
 }  // namespace

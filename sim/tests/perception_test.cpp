@@ -73,8 +73,7 @@ TEST_F(PerceptionTest, VisionFromTheTorsoCameraRelativeToTheHeading) {
 }
 
 TEST_F(PerceptionTest, TwentyTwoPlayersWithLongNamesAreAllSeen) {
-  const std::string home(32, 'H');
-  const std::string away(32, 'A');
+  const std::string home(32, 'H'), away(32, 'A');
   World world;
   ASSERT_EQ(world.assignSide(home), TeamSide::kLeft);
   ASSERT_EQ(world.assignSide(away), TeamSide::kRight);
@@ -88,10 +87,7 @@ TEST_F(PerceptionTest, TwentyTwoPlayersWithLongNamesAreAllSeen) {
   EXPECT_GT(text.size(), 2047u);
   EXPECT_LE(text.size(), kMaxPerceptionBytes);
   int players = 0;
-  for (size_t at = text.find("(P (team "); at != std::string::npos;
-       at = text.find("(P (team ", at + 1)) {
-    ++players;
-  }
+  for (size_t at = 0; (at = text.find("(P (team ", at)) != std::string::npos; ++at) ++players;
   EXPECT_EQ(players, 21);
   EXPECT_EQ(text.substr(text.size() - 2), "))");
 }

@@ -22,8 +22,7 @@ const std::vector<Pose> kWalkingCrouch = {{kLle3, 10}, {kLle4, -20}, {kLle5, 10}
                                           {kRle3, 10}, {kRle4, -20}, {kRle5, 10}};
 
 double distance3(Vec3 a, Vec3 b) {
-  return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
-                   (a.z - b.z) * (a.z - b.z));
+  return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z);
 }
 
 class PhysicsTest : public ::testing::Test {

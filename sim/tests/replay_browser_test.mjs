@@ -55,23 +55,17 @@ async function playGame() {
 }
 
 function readTrace() {
-  const cycles = new Map();
-  for (const line of readFileSync(join(outputDir, 'trace.txt'), 'utf8').trim().split('\n')) {
+  return new Map(readFileSync(join(outputDir, 'trace.txt'), 'utf8').trim().split('\n').map((line) => {
     const fields = line.split(' ');
     const robots = {};
     for (let i = 6; i + 3 < fields.length; i += 4) robots[fields[i]] = [Number(fields[i + 1]), Number(fields[i + 2])];
-    cycles.set(Number(fields[1]), { mode: fields[2], robots });
-  }
-  return cycles;
+    return [Number(fields[1]), { mode: fields[2], robots }];
+  }));
 }
 
 function readScores(output) {
-  const scores = new Map();
-  for (const [, cycle, score] of output.matchAll(/cycle (\d+), \w+, (\S+ \d+:\d+ \S+),/g)) {
-    scores.set(Number(cycle), score);
-  }
-  scores.set(CYCLES, output.match(/^score: (.*)$/m)[1]);
-  return scores;
+  const scores = new Map([...output.matchAll(/cycle (\d+), \w+, (\S+ \d+:\d+ \S+),/g)].map(([, cycle, score]) => [Number(cycle), score]));
+  return scores.set(CYCLES, output.match(/^score: (.*)$/m)[1]);
 }
 
 // What the page's top line shows, in the progress lines' form.
@@ -95,6 +89,9 @@ async function open(fragment) {
   problems.push(...opened.problems);
   return opened.page;
 }
+
+// A field of the robot panel: title, team or state.
+const panelField = (page, name) => page.locator(`#robot-panel [data-field="${name}"]`).textContent();
 
 before(async () => {
   const output = await playGame();
@@ -126,10 +123,9 @@ test('a shared moment opens with its cycle and the robot followed, drawn where t
   const cycle = KNOCKED + 50;
   const page = await open(`#t=${cycle}&follow=L2`);
   await expectShown(page, cycle);
-  const panel = page.locator('#robot-panel');
-  assert.equal(await panel.locator('[data-field="title"]').textContent(), 'L2');
-  assert.equal(await panel.locator('[data-field="team"]').textContent(), 'VEXA3D 2');
-  assert.equal(await panel.locator('[data-field="state"]').textContent(), 'fallen');
+  assert.equal(await panelField(page, 'title'), 'L2');
+  assert.equal(await panelField(page, 'team'), 'VEXA3D 2');
+  assert.equal(await panelField(page, 'state'), 'fallen');
   assert.equal(await page.locator('#follow').inputValue(), 'L2');
   const torso = await page.evaluate(() => {
     const { data, app } = window.replay;
@@ -140,7 +136,7 @@ test('a shared moment opens with its cycle and the robot followed, drawn where t
     `L2's torso at (${torso.x}, ${torso.y}), the trace has (${x}, ${y})`);
   await page.keyboard.press('Shift+ArrowLeft');  // one second back, the cycle before the knock
   await expectShown(page, cycle - 50);
-  assert.equal(await panel.locator('[data-field="state"]').textContent(), 'standing');
+  assert.equal(await panelField(page, 'state'), 'standing');
 });
 
 test('the 3D view is drawn, and clicking a robot in it shows that robot\'s panel', async () => {
@@ -148,26 +144,21 @@ test('the 3D view is drawn, and clicking a robot in it shows that robot\'s panel
   await page.evaluate(() => new Promise(requestAnimationFrame));
   const drawn = await page.evaluate(() => {
     const canvas = document.querySelector('#view3d canvas');
-    const copy = document.createElement('canvas');
-    copy.width = canvas.width;
-    copy.height = canvas.height;
-    const context = copy.getContext('2d');
+    const context = Object.assign(document.createElement('canvas'), { width: canvas.width, height: canvas.height }).getContext('2d');
     context.drawImage(canvas, 0, 0);
-    const pixels = context.getImageData(0, 0, copy.width, copy.height).data;
-    const [r, g, b] = [0xa9, 0xcc, 0xe3];  // the sky behind the field
-    let other = 0;
+    const pixels = context.getImageData(0, 0, canvas.width, canvas.height).data;
+    let other = 0;  // pixels that are not the sky behind the field, a9cce3
     for (let i = 0; i < pixels.length; i += 4) {
-      if (Math.abs(pixels[i] - r) + Math.abs(pixels[i + 1] - g) + Math.abs(pixels[i + 2] - b) > 30) other++;
+      if (Math.abs(pixels[i] - 0xa9) + Math.abs(pixels[i + 1] - 0xcc) + Math.abs(pixels[i + 2] - 0xe3) > 30) other++;
     }
     return other / (pixels.length / 4);
   });
   assert.ok(drawn > 0.3, `only ${(100 * drawn).toFixed(1)} % of the 3D view differs from the sky`);
   const point = await page.evaluate(() => window.replay.app.fieldView.screenPoint(window.replay.data.robotIndex('R1')));
   await page.mouse.click(point.x, point.y);
-  const panel = page.locator('#robot-panel');
-  assert.equal(await panel.isVisible(), true);
-  assert.equal(await panel.locator('[data-field="title"]').textContent(), 'R1');
-  assert.equal(await panel.locator('[data-field="team"]').textContent(), 'RIVALS 1');
+  assert.equal(await page.locator('#robot-panel').isVisible(), true);
+  assert.equal(await panelField(page, 'title'), 'R1');
+  assert.equal(await panelField(page, 'team'), 'RIVALS 1');
   await page.screenshot({ path: join(outputDir, 'replay.png') });
 });
 

@@ -45,6 +45,14 @@ class WorldTest : public ::testing::Test {
     for (int i = 0; i < most_cycles && world_.mode() != mode; ++i) world_.step();
   }
 
+  // A new world with the ball at `ball` and player 3 at (x, y).
+  Robot& place(Vec2 ball, double x, double y = 0) {
+    world_ = World(ball);
+    Robot& robot = world_.addRobot(TeamSide::kLeft, 3, "VEXA3D");
+    world_.beam(robot, x, y, 0);
+    return robot;
+  }
+
   World world_;
   Robot& robot_;
 };
@@ -66,13 +74,6 @@ TEST_F(WorldTest, TheRightTeamBeamsIntoTheFieldTurnedHalfRound) {
   EXPECT_DOUBLE_EQ(right.position.y, -1.5);
   EXPECT_DOUBLE_EQ(right.heading, 180);
   EXPECT_EQ(right.stats.beams, 1);
-}
-
-TEST_F(WorldTest, TeamsBySideInTheOrderTheyCame) {
-  EXPECT_EQ(world_.assignSide("VEXA3D"), TeamSide::kLeft);
-  EXPECT_EQ(world_.assignSide("RIVALS"), TeamSide::kRight);
-  EXPECT_EQ(world_.assignSide("VEXA3D"), TeamSide::kLeft);
-  EXPECT_FALSE(world_.assignSide("THIRD"));
 }
 
 TEST_F(WorldTest, AWalkingStepAdvancesByTheLandingFootsLead) {
@@ -102,9 +103,7 @@ TEST_F(WorldTest, AFootLandingBehindTurnsTheRobotTowardsIt) {
 }
 
 TEST_F(WorldTest, ASideStepGoesRoundANearBallAndTurnsTheOtherWay) {
-  world_ = World({-1.7, 0});
-  Robot& robot = world_.addRobot(TeamSide::kLeft, 3, "VEXA3D");
-  world_.beam(robot, -2, 0, 0);
+  Robot& robot = place({-1.7, 0}, -2);
   crouch(robot);
   world_.step();
   legPose(robot, LegSide::kRight, -30, 20, 0);
@@ -120,9 +119,7 @@ TEST_F(WorldTest, ASideStepGoesRoundANearBallAndTurnsTheOtherWay) {
 }
 
 TEST_F(WorldTest, AFastSwingNearTheBallKicksItAlongTheHeading) {
-  world_ = World({-1.7, 0.05});
-  Robot& robot = world_.addRobot(TeamSide::kLeft, 3, "VEXA3D");
-  world_.beam(robot, -2, 0, 0);
+  Robot& robot = place({-1.7, 0.05}, -2);
   runUntil(PlayMode::kKickOffLeft, 100);
   legPose(robot, LegSide::kLeft, -10, 0, 0);
   legPose(robot, LegSide::kRight, -10, 25, -60);
@@ -141,9 +138,7 @@ TEST_F(WorldTest, AFastSwingNearTheBallKicksItAlongTheHeading) {
 }
 
 TEST_F(WorldTest, ASlowSwingDoesNotKick) {
-  world_ = World({-1.7, 0});
-  Robot& robot = world_.addRobot(TeamSide::kLeft, 3, "VEXA3D");
-  world_.beam(robot, -2, 0, 0);
+  Robot& robot = place({-1.7, 0}, -2);
   runUntil(PlayMode::kKickOffLeft, 100);
   legPose(robot, LegSide::kRight, 0, 25, -66);
   world_.step();
@@ -153,9 +148,7 @@ TEST_F(WorldTest, ASlowSwingDoesNotKick) {
 }
 
 TEST_F(WorldTest, AGoalPausesThePlayAndTheConcedingTeamKicksOff) {
-  world_ = World({5.5, 0.2});
-  Robot& robot = world_.addRobot(TeamSide::kLeft, 3, "VEXA3D");
-  world_.beam(robot, 5.2, 0.2, 0);
+  Robot& robot = place({5.5, 0.2}, 5.2, 0.2);
   runUntil(PlayMode::kKickOffLeft, 100);
   legPose(robot, LegSide::kRight, -10, 25, -60);
   world_.step();
