@@ -314,20 +314,26 @@ float FlagRange(const Polar& flag) {
   return static_cast<float>(flag.pol_distance - 0.31);
 }
 
+// The last cycle in which the side is still read from the own position: the
+// agent stands in its own half until then.
+const int kLastSideCycle = 49;
+// The player who always sees the ball towards the middle of the field.
+const int kMiddleWatcher = 3;
+
 // Own position from the last sightings of three corner flags; the side is
-// settled during the first 50 cycles, when the agent stands in its own half.
+// settled during the first 50 cycles.
 void LocateSelf() {
   const float a = FlagRange(wm::pol_f1l);
   const float b = FlagRange(wm::pol_f1r);
   const float c = FlagRange(wm::pol_f2l);
   wm::agent.my_pos.setX((a * a - b * b) / 24);
   wm::agent.my_pos.setY((c * c - a * a) * 0.0625);
-  if (wm::Sim_Cycle <= 49) wm::is_side_left = wm::agent.my_pos.getX() < 0;
+  if (wm::Sim_Cycle <= kLastSideCycle) wm::is_side_left = wm::agent.my_pos.getX() < 0;
 
   wm::pol_gtl = wm::is_side_left ? wm::pol_g1r : wm::pol_g1l;
   wm::pol_gtr = wm::is_side_left ? wm::pol_g2r : wm::pol_g2l;
   wm::ang_to_middle = wm::pol_g1l.pal_angle + wm::pol_g2l.pal_angle + wm::pol_ball.pal_angle;
-  if (wm::my_number == 3) {
+  if (wm::my_number == kMiddleWatcher) {
     wm::pol_ball.pol_distance = 1.0;
     wm::pol_ball.pal_angle = wm::ang_to_middle;
   }
