@@ -69,22 +69,9 @@ const JointInfo kJoints[kJointCount] = {
 };
 // clang-format on
 
-constexpr double kPi = 3.14159265358979323846;
-
-double radians(double degrees) {
-  return degrees * kPi / 180;
-}
-
 // First joint (hip yaw) of a leg; the others follow in order.
 int hip(LegSide leg) {
   return leg == LegSide::kLeft ? kLle1 : kRle1;
-}
-
-Vec3 operator+(Vec3 a, Vec3 b) {
-  return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-Vec3 operator-(Vec3 a, Vec3 b) {
-  return {a.x - b.x, a.y - b.y, a.z - b.z};
 }
 
 }  // namespace
@@ -109,7 +96,7 @@ void Body::setAngle(int joint, double degrees) {
 }
 
 void Body::move(int joint, double radians_per_second) {
-  const double step = radians_per_second * kCycleSeconds * 180 / kPi;
+  const double step = degrees(radians_per_second * kCycleSeconds);
   setAngle(joint, angles_[joint] + std::clamp(step, -kMaxDegreesPerCycle, kMaxDegreesPerCycle));
 }
 

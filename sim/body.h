@@ -45,6 +45,12 @@ struct Vec3 {
   double z = 0;
 };
 
+constexpr double kPi = 3.14159265358979323846;
+inline double radians(double degrees) { return degrees * kPi / 180; }
+inline double degrees(double radians) { return radians * 180 / kPi; }
+inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+
 enum class Shape { kBox, kSphere, kCapsule };
 
 struct PartInfo {

@@ -6,16 +6,8 @@
 namespace fieldsim {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kBothFeetForce = 22.05;  // newtons per foot
 constexpr double kOneFootForce = 2 * kBothFeetForce;
-
-double radians(double degrees) {
-  return degrees * kPi / 180;
-}
-double degrees(double radians) {
-  return radians * 180 / kPi;
-}
 
 Vec2 ahead(double heading_degrees, double length) {
   return {length * std::cos(radians(heading_degrees)), length * std::sin(radians(heading_degrees))};
@@ -99,9 +91,9 @@ Polar KinematicDynamics::seen(const Robot& robot, Vec3 point) const {
   const double dy = point.y - robot.position.y;
   const double dz = point.z - kCameraHeight;
   const double ground = std::hypot(dx, dy);
-  const double bearing = std::atan2(dy, dx) * 180 / kPi;
+  const double bearing = degrees(std::atan2(dy, dx));
   return {std::hypot(ground, dz), normalizeDegrees(bearing - robot.heading),
-          std::atan2(dz, ground) * 180 / kPi};
+          degrees(std::atan2(dz, ground))};
 }
 
 Vec3 KinematicDynamics::camera(const Robot& robot) const {

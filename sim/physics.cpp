@@ -12,7 +12,6 @@
 namespace fieldsim {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kGravity = -9.81;
 constexpr double kWorldErp = 0.2;
 constexpr double kSurfaceLayer = 0.001;
@@ -321,7 +320,7 @@ void PhysicsDynamics::readFeet() {
 void PhysicsDynamics::countSteps(std::size_t r) {
   PhysicsRobot& robot = *robots_[r];
   Robot& owner = robot.owner();
-  const double heading = owner.heading * kPi / 180;
+  const double heading = radians(owner.heading);
   for (int leg = 0; leg < 2; ++leg) {
     const Vec3 foot = robot.pose(leg == 0 ? kLFoot : kRFoot).position;
     int& air = air_cycles_[r][leg];
@@ -425,8 +424,8 @@ Polar PhysicsDynamics::seen(const Robot& robot, Vec3 point) const {
   const Vec3 eye = bodies.torsoPosition();
   const Vec3 v = bodies.toTorso({point.x - eye.x, point.y - eye.y, point.z - eye.z});
   const double flat = std::hypot(v.x, v.y);
-  return {std::hypot(flat, v.z), std::atan2(-v.x, v.y) * 180 / kPi,
-          std::atan2(v.z, flat) * 180 / kPi};
+  return {std::hypot(flat, v.z), degrees(std::atan2(-v.x, v.y)),
+          degrees(std::atan2(v.z, flat))};
 }
 
 Vec3 PhysicsDynamics::camera(const Robot& robot) const {

@@ -8,7 +8,6 @@
 namespace fieldsim {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kMaxMotorSpeed = 6.1395;  // rad/s
 constexpr double kStopErp = 0.8;
 constexpr double kStopCfm = 1e-8;
@@ -24,12 +23,6 @@ constexpr double kMaxSpeed = 100;     // m/s
 constexpr double kMaxSpin = 1000;     // rad/s
 constexpr double kMaxJointGap = 0.5;  // m between a hinge's two anchors
 
-Vec3 operator+(Vec3 a, Vec3 b) {
-  return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-Vec3 operator-(Vec3 a, Vec3 b) {
-  return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
 double length(Vec3 v) {
   return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
 }
@@ -40,7 +33,7 @@ Vec3 toVec3(const dReal* v) {
 // The model frame (x right, y forward) turned to face `heading`, measured
 // anticlockwise from the field's x axis.
 Quat facing(double heading) {
-  return axisAngle({0, 0, 1}, (heading - 90) * kPi / 180);
+  return axisAngle({0, 0, 1}, radians(heading - 90));
 }
 
 void setPose(dBodyID body, Vec3 position, const Quat& q) {
@@ -109,8 +102,8 @@ PhysicsRobot::PhysicsRobot(Robot& owner, dWorldID world, dSpaceID space, Vec2 po
     const Vec3 axis = rotate(turn, info.axis);
     dJointSetHingeAnchor(joints_[j], anchor.x, anchor.y, anchor.z);
     dJointSetHingeAxis(joints_[j], axis.x, axis.y, axis.z);
-    dJointSetHingeParam(joints_[j], dParamLoStop, info.min_degrees * kPi / 180);
-    dJointSetHingeParam(joints_[j], dParamHiStop, info.max_degrees * kPi / 180);
+    dJointSetHingeParam(joints_[j], dParamLoStop, radians(info.min_degrees));
+    dJointSetHingeParam(joints_[j], dParamHiStop, radians(info.max_degrees));
     dJointSetHingeParam(joints_[j], dParamStopERP, kStopErp);
     dJointSetHingeParam(joints_[j], dParamStopCFM, kStopCfm);
     dJointSetHingeParam(joints_[j], dParamCFM, kJointCfm);
@@ -223,7 +216,7 @@ bool PhysicsRobot::sane() const {
 }
 
 double PhysicsRobot::angle(int joint) const {
-  return dJointGetHingeAngle(joints_[joint]) * 180 / kPi;
+  return degrees(dJointGetHingeAngle(joints_[joint]));
 }
 
 Vec3 PhysicsRobot::torsoPosition() const {
@@ -232,12 +225,12 @@ Vec3 PhysicsRobot::torsoPosition() const {
 
 double PhysicsRobot::heading() const {
   const dReal* r = dBodyGetRotation(bodies_[kTorso]);
-  return std::atan2(r[5], r[1]) * 180 / kPi;
+  return degrees(std::atan2(r[5], r[1]));
 }
 
 Vec3 PhysicsRobot::gyro() const {
   const Vec3 spin = toTorso(toVec3(dBodyGetAngularVel(bodies_[kTorso])));
-  return {spin.x * 180 / kPi, spin.y * 180 / kPi, spin.z * 180 / kPi};
+  return {degrees(spin.x), degrees(spin.y), degrees(spin.z)};
 }
 
 Vec3 PhysicsRobot::toTorso(Vec3 v) const {

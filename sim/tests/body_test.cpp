@@ -7,7 +7,6 @@
 namespace fieldsim {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 
 // Sets a leg's hip roll, hip pitch and knee.
 void pose(Body& body, LegSide leg, double roll, double pitch, double knee) {

@@ -10,7 +10,6 @@
 namespace fieldsim {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kWeight = 4.6071 * 9.81;
 constexpr int kTenSeconds = 500;
 
