@@ -240,9 +240,9 @@ std::string ReplayEncoder::header() const {
   return formatted(
              "{\"format\":1,\"frames\":%d,\"cycleSeconds\":%g,"
              "\"field\":{\"halfLength\":%g,\"halfWidth\":%g,\"goalHalfWidth\":%g,"
-             "\"ballRadius\":%g},",
+             "\"goalHeight\":%g,\"ballRadius\":%g},",
              frames_, kCycleSeconds, kFieldHalfLength, kFieldHalfWidth, kGoalHalfWidth,
-             ball_radius_) +
+             kGoalHeight, ball_radius_) +
          "\"teams\":[" + jsonString(teams_[0]) + "," + jsonString(teams_[1]) + "]," +
          "\"modes\":" + modesJson() + ",\"parts\":" + partsJson() + ",\"robots\":" + robots +
          formatted(

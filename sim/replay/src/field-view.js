@@ -6,7 +6,6 @@ import * as THREE from 'three';
 import { OrbitControls } from 'three/examples/jsm/controls/OrbitControls.js';
 import { GRASS, SELECTED, SKY, teamColour } from './colours.js';
 
-const GOAL_HEIGHT = 0.8;
 const GOAL_DEPTH = 0.4;
 const POST_RADIUS = 0.05;
 const LINE_WIDTH = 0.05;
@@ -171,7 +170,7 @@ function addLights(scene) {
   scene.add(sun);
 }
 
-function buildField({ halfLength, halfWidth, goalHalfWidth }) {
+function buildField({ halfLength, halfWidth, goalHalfWidth, goalHeight }) {
   const field = new THREE.Group();
   const margin = 4;  // metres of grass around the lines
   const grass = new THREE.Mesh(
@@ -197,26 +196,26 @@ function buildField({ halfLength, halfWidth, goalHalfWidth }) {
   field.add(circle);
   for (const side of [-1, 1]) {
     rectangle(side * halfLength, -goalHalfWidth, side * (halfLength + GOAL_DEPTH), goalHalfWidth);
-    field.add(buildGoal(side * halfLength, goalHalfWidth, side));
+    field.add(buildGoal(side * halfLength, goalHalfWidth, goalHeight, side));
   }
   return field;
 }
 
-function buildGoal(x, halfWidth, side) {
+function buildGoal(x, halfWidth, height, side) {
   const goal = new THREE.Group();
   const metal = new THREE.MeshLambertMaterial({ color: 0xf5f5f5 });
   for (const y of [-halfWidth, halfWidth]) {
-    const post = new THREE.Mesh(new THREE.CylinderGeometry(POST_RADIUS, POST_RADIUS, GOAL_HEIGHT, 12), metal);
+    const post = new THREE.Mesh(new THREE.CylinderGeometry(POST_RADIUS, POST_RADIUS, height, 12), metal);
     post.rotation.x = Math.PI / 2;
-    post.position.set(x, y, GOAL_HEIGHT / 2);
+    post.position.set(x, y, height / 2);
     goal.add(post);
   }
   const bar = new THREE.Mesh(new THREE.CylinderGeometry(POST_RADIUS, POST_RADIUS, 2 * halfWidth, 12), metal);
-  bar.position.set(x, 0, GOAL_HEIGHT);
+  bar.position.set(x, 0, height);
   goal.add(bar);
-  const net = new THREE.Mesh(new THREE.BoxGeometry(GOAL_DEPTH, 2 * halfWidth, GOAL_HEIGHT),
+  const net = new THREE.Mesh(new THREE.BoxGeometry(GOAL_DEPTH, 2 * halfWidth, height),
     new THREE.MeshBasicMaterial({ color: 0xffffff, wireframe: true, transparent: true, opacity: 0.35 }));
-  net.position.set(x + side * GOAL_DEPTH / 2, 0, GOAL_HEIGHT / 2);
+  net.position.set(x + side * GOAL_DEPTH / 2, 0, height / 2);
   goal.add(net);
   return goal;
 }
