@@ -16,9 +16,7 @@ constexpr Limb kLeft = Limb::LeftLeg;
 constexpr Limb kRight = Limb::RightLeg;
 
 // Sideways lean of the weight shifts (hip and ankle roll), in degrees.
-constexpr double kLean = 15;
-constexpr double B = kLean;
-constexpr Law F = FREE;
+constexpr double kCirclingLean = 15;
 
 // Up to this cycle the gait's hand-over may not have happened yet: crouch.
 constexpr int kLastCrouchCycle = 49;
@@ -43,39 +41,47 @@ void checkGoal() {
 // tighter than the 2 of its mirror AB_Extend_Right_Leg2.
 // clang-format off
 constexpr Phase kPhases[] = {
-  {AB_Bend_Down,
-   {{kLeft,  P(20), {0,   0, 10, -20,  10,   0}},
-    {kRight, P(20), {0,   0, 10, -20,  10,   0}}},
-   {{{kLeft, 2}, {kRight, 2}}},
-   "I'm Around Balling", nullptr, checkGoal},
-  {AB_Move_Body_Left,
-   {{kLeft,  P(18), {F,  -B,  F,   F,   F,   B}},
-    {kRight, P(18), {F,  -B,  F,   F,   F,   B}}},
-   {{{kLeft, 2, {0, -B, 10, -20, 10, B}}, {kRight, 2, {0, -B, 10, -20, 10, B}}},
-    AB_Extend_Right_Leg},
-   "I'm moving  left"},
-  {AB_Move_Body_Right,
-   {{kLeft,  P(18), {F,   B,  F,   F,   F,  -B}},
-    {kRight, P(18), {F,   B,  F,   F,   F,  -B}}},
-   {{{kLeft, 2, {0, B, 10, -20, 10, -B}}, {kRight, 2, {0, B, 10, -20, 10, -B}}},
-    AB_Extend_Left_Leg},
-   "I'm moving  left"},
-  {AB_Extend_Right_Leg,
-   {{kLeft,  P(18), {0,  -B, 10, -20,  10,   B}},
-    {kRight, P(18), {0, -30, 10, -20,  10,  30}}},
-   {{{kRight, 2}}, AB_Extend_Right_Leg2}},
-  {AB_Extend_Right_Leg2,
-   {{kLeft,  P(18), {0,   B, 10, -20,  10,  -B}},
-    {kRight, P(18), {0, -30, 20,   0, -20,  30}}},
-   {{{kLeft, 2}}, AB_Bend_Down, "ok"}},
-  {AB_Extend_Left_Leg,
-   {{kLeft,  P(18), {0,  30, 10, -20,  10, -30}},
-    {kRight, P(18), {0,   B, 10, -20,  10,  -B}}},
-   {{{kLeft, 2}}, AB_Extend_Left_Leg2}},
-  {AB_Extend_Left_Leg2,
-   {{kLeft,  P(18), {0,  30, 20,   0, -20, -30}},
-    {kRight, P(18), {0,  -B, 10, -20,  10,   B}}},
-   {{{kRight, 1}}, AB_Bend_Down}},
+  Phase(AB_Bend_Down)
+      .print("I'm Around Balling")
+      .drive(kLeft,  P(20), {0,   0, 10, -20,  10,   0})
+      .drive(kRight, P(20), {0,   0, 10, -20,  10,   0})
+      .reached(kLeft, 2).reached(kRight, 2)
+      .whenLeft(checkGoal),
+  Phase(AB_Move_Body_Left)
+      .print("I'm moving  left")
+      .drive(kLeft,  P(18), {FREE, -kCirclingLean, FREE, FREE, FREE,  kCirclingLean})
+      .drive(kRight, P(18), {FREE, -kCirclingLean, FREE, FREE, FREE,  kCirclingLean})
+      .reached(kLeft, 2, {0, -kCirclingLean, 10, -20, 10, kCirclingLean})
+      .reached(kRight, 2, {0, -kCirclingLean, 10, -20, 10, kCirclingLean})
+      .next(AB_Extend_Right_Leg),
+  Phase(AB_Move_Body_Right)
+      .print("I'm moving  left")
+      .drive(kLeft,  P(18), {FREE,  kCirclingLean, FREE, FREE, FREE, -kCirclingLean})
+      .drive(kRight, P(18), {FREE,  kCirclingLean, FREE, FREE, FREE, -kCirclingLean})
+      .reached(kLeft, 2, {0, kCirclingLean, 10, -20, 10, -kCirclingLean})
+      .reached(kRight, 2, {0, kCirclingLean, 10, -20, 10, -kCirclingLean})
+      .next(AB_Extend_Left_Leg),
+  Phase(AB_Extend_Right_Leg)
+      .drive(kLeft,  P(18), {0,  -kCirclingLean, 10, -20,  10,   kCirclingLean})
+      .drive(kRight, P(18), {0, -30, 10, -20,  10,  30})
+      .reached(kRight, 2)
+      .next(AB_Extend_Right_Leg2),
+  Phase(AB_Extend_Right_Leg2)
+      .drive(kLeft,  P(18), {0,   kCirclingLean, 10, -20,  10,  -kCirclingLean})
+      .drive(kRight, P(18), {0, -30, 20,   0, -20,  30})
+      .reached(kLeft, 2)
+      .printWhenLeft("ok")
+      .next(AB_Bend_Down),
+  Phase(AB_Extend_Left_Leg)
+      .drive(kLeft,  P(18), {0,  30, 10, -20,  10, -30})
+      .drive(kRight, P(18), {0,   kCirclingLean, 10, -20,  10,  -kCirclingLean})
+      .reached(kLeft, 2)
+      .next(AB_Extend_Left_Leg2),
+  Phase(AB_Extend_Left_Leg2)
+      .drive(kLeft,  P(18), {0,  30, 20,   0, -20, -30})
+      .drive(kRight, P(18), {0,  -kCirclingLean, 10, -20,  10,   kCirclingLean})
+      .reached(kRight, 1)
+      .next(AB_Bend_Down),
 };
 // clang-format on
 
@@ -83,7 +89,7 @@ constexpr Phase kPhases[] = {
 
 void Agent::around_ball() {
   if (wm::Sim_Cycle <= kLastCrouchCycle) wm::abt = AB_Bend_Down;
-  wm::best_lr = kLean;
+  wm::best_lr = kCirclingLean;
   // Phases 3 to 6 and values outside the phases have no keyframe.
   if (const Phase* phase = find(kPhases, wm::abt)) step(*phase, wm::abt);
 }

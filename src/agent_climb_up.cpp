@@ -76,48 +76,72 @@ void checkStanding() {
 // not driven.
 // clang-format off
 constexpr Phase kPhases[] = {
-  {CU_Extend_Body,
-   {{kLeftArm,  P(5),  {-90, 0, 0, 0}},        {kRightArm, P(5), {-90, 0, 0, 0}},
-    {kLeftLeg,  P(5),  {0, 0, 0, -90, 0, 0}},  {kRightLeg, P(5), {0, 0, 0, -90, 0, 0}}},
-   {{{kLeftLeg, 3}}, kStay, nullptr, false, kProbeHold}, nullptr, nullptr, probeContact},
-  {CU_Extend_Body2,
-   {{kLeftArm,  P(5),  {-90, 0, 0, 0}},        {kRightArm, P(5), {-90, 0, 0, 0}},
-    {kLeftLeg,  P(5),  {0, 0, 0, 0, 0, 0}},    {kRightLeg, P(5), {0, 0, 0, -90, 0, 0}}},
-   {{{kLeftLeg, 3}}, CU_Bend_Hand, nullptr, kMark, kStraightHold}},
-  {CU_Bend_Hand,
-   {{kLeftArm,  P(10), {{120, P(10, 100)}, 0, -90, -60}},
-    {kRightArm, P(10), {0, 0, 20, 90}},
-    {kLeftLeg,  P(10), {0, 0, 0, {-108, P(10, 100)}, -65, 0}},
-    {kRightLeg, P(10), {-30, 0, 90, 0, 0, 0}}},
-   {{{kLeftArm, 1, {-120, 0, -90, -60}}}, CU_Rorate_Body, nullptr, false, kNoWait,
-    kBendHandTimeout}},
-  {CU_Rorate_Body,
-   {{kLeftArm,  P(10), {90, 0, 0, 0}},         {kRightArm, P(10), {120, 0, 90, 90}},
-    {kLeftLeg,  P(10), {0, 0, 90, 0, 0, 0}}},
-   {{{kRightArm, 2}}, CU_Rorate_Body2}},
-  {CU_Rorate_Body2,
-   {{kLeftArm,  P(10), {120, 0, 0, 0}},        {kRightArm, P(10), {120, 0, 90, 90}},
-    {kLeftLeg,  P(10), {0, 0, 0, 0, 0, 0}},    {kRightLeg, P(10), {0, 0, 0, -90, 0, 0}}},
-   {{{kRightLeg, 0.5}}, CU_Bend_Hand2}},
-  {CU_Bend_Hand2,
-   {{kLeftArm,  P(20), {-98, 0, 0, 0}},        {kRightArm, P(20), {-98, 0, 0, 0}},
-    {kLeftLeg,  P(20), {0, 0, 0, 0, -10, 0}},  {kRightLeg, P(20), {0, 0, 0, 0, -10, 0}}},
-   {{{kLeftLeg, 1}}, CU_Push_Hand, nullptr, kMark}},
-  {CU_Push_Hand,
-   {{kLeftArm,  P(1),  {-20, 0, 0, 0}},        {kRightArm, P(1), {-20, 0, 0, 0}},
-    {kLeftLeg,  P(60), {-90, 45, 100, -130, 75, -45}},
-    {kRightLeg, P(60), {-90, -45, 100, -130, 75, 45}}},
-   {{{kLeftLeg, 4}}, CU_Bend_Down2, nullptr, kMark}},
-  {CU_Bend_Down2,
-   {{kLeftArm,  P(10), {-20, 0, 0, 0}},        {kRightArm, P(10), {-20, 0, 0, 0}},
-    {kLeftLeg,  P(30), {0, 45, 100, -130, 30, -45}},
-    {kRightLeg, P(30), {0, -45, 100, -130, 30, 45}}},
-   {{{kLeftLeg, 1.8}}}, nullptr, nullptr, leaveBendDown2},
-  {CU_Bend_Down,
-   {{kLeftArm,  P(90), {-90, 0, 0, 0}},        {kRightArm, P(90), {-90, 0, 0, 0}},
-    {kLeftLeg,  P(30), {0, 0, 10, -20, 10, 0}}, {kRightLeg, P(30), {0, 0, 10, -20, 10, 0}}},
-   {{{kLeftLeg, 0.8}, {kRightLeg, 0.8}}, CU_Extend_Body, nullptr, kMark},
-   nullptr, nullptr, checkStanding},
+  Phase(CU_Extend_Body)
+      .drive(kLeftArm,  P(5),  {-90, 0, 0, 0})
+      .drive(kRightArm, P(5),  {-90, 0, 0, 0})
+      .drive(kLeftLeg,  P(5),  {0, 0, 0, -90, 0, 0})
+      .drive(kRightLeg, P(5),  {0, 0, 0, -90, 0, 0})
+      .reached(kLeftLeg, 3).waitMoreThan(kProbeHold)
+      .whenLeft(probeContact),
+  Phase(CU_Extend_Body2)
+      .drive(kLeftArm,  P(5),  {-90, 0, 0, 0})
+      .drive(kRightArm, P(5),  {-90, 0, 0, 0})
+      .drive(kLeftLeg,  P(5),  {0, 0, 0, 0, 0, 0})
+      .drive(kRightLeg, P(5),  {0, 0, 0, -90, 0, 0})
+      .reached(kLeftLeg, 3).waitMoreThan(kStraightHold)
+      .markWhenLeft()
+      .next(CU_Bend_Hand),
+  Phase(CU_Bend_Hand)
+      .drive(kLeftArm,  P(10), {{120, P(10, 100)}, 0, -90, -60})
+      .drive(kRightArm, P(10), {0, 0, 20, 90})
+      .drive(kLeftLeg,  P(10), {0, 0, 0, {-108, P(10, 100)}, -65, 0})
+      .drive(kRightLeg, P(10), {-30, 0, 90, 0, 0, 0})
+      .reached(kLeftArm, 1, {-120, 0, -90, -60}).timeOutAfter(kBendHandTimeout)
+      .next(CU_Rorate_Body),
+  Phase(CU_Rorate_Body)
+      .drive(kLeftArm,  P(10), {90, 0, 0, 0})
+      .drive(kRightArm, P(10), {120, 0, 90, 90})
+      .drive(kLeftLeg,  P(10), {0, 0, 90, 0, 0, 0})
+      .reached(kRightArm, 2)
+      .next(CU_Rorate_Body2),
+  Phase(CU_Rorate_Body2)
+      .drive(kLeftArm,  P(10), {120, 0, 0, 0})
+      .drive(kRightArm, P(10), {120, 0, 90, 90})
+      .drive(kLeftLeg,  P(10), {0, 0, 0, 0, 0, 0})
+      .drive(kRightLeg, P(10), {0, 0, 0, -90, 0, 0})
+      .reached(kRightLeg, 0.5)
+      .next(CU_Bend_Hand2),
+  Phase(CU_Bend_Hand2)
+      .drive(kLeftArm,  P(20), {-98, 0, 0, 0})
+      .drive(kRightArm, P(20), {-98, 0, 0, 0})
+      .drive(kLeftLeg,  P(20), {0, 0, 0, 0, -10, 0})
+      .drive(kRightLeg, P(20), {0, 0, 0, 0, -10, 0})
+      .reached(kLeftLeg, 1)
+      .markWhenLeft()
+      .next(CU_Push_Hand),
+  Phase(CU_Push_Hand)
+      .drive(kLeftArm,  P(1),  {-20, 0, 0, 0})
+      .drive(kRightArm, P(1),  {-20, 0, 0, 0})
+      .drive(kLeftLeg,  P(60), {-90, 45, 100, -130, 75, -45})
+      .drive(kRightLeg, P(60), {-90, -45, 100, -130, 75, 45})
+      .reached(kLeftLeg, 4)
+      .markWhenLeft()
+      .next(CU_Bend_Down2),
+  Phase(CU_Bend_Down2)
+      .drive(kLeftArm,  P(10), {-20, 0, 0, 0})
+      .drive(kRightArm, P(10), {-20, 0, 0, 0})
+      .drive(kLeftLeg,  P(30), {0, 45, 100, -130, 30, -45})
+      .drive(kRightLeg, P(30), {0, -45, 100, -130, 30, 45})
+      .reached(kLeftLeg, 1.8)
+      .whenLeft(leaveBendDown2),
+  Phase(CU_Bend_Down)
+      .drive(kLeftArm,  P(90), {-90, 0, 0, 0})
+      .drive(kRightArm, P(90), {-90, 0, 0, 0})
+      .drive(kLeftLeg,  P(30), {0, 0, 10, -20, 10, 0})
+      .drive(kRightLeg, P(30), {0, 0, 10, -20, 10, 0})
+      .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
+      .markWhenLeft()
+      .next(CU_Extend_Body).whenLeft(checkStanding),
 };
 // clang-format on
 

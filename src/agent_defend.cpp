@@ -25,28 +25,58 @@ constexpr Pose kHeld = {0, 0, 10, -20, 75, 0};
 // One phase per status, its id the status; every arm and leg joint driven.
 // clang-format off
 constexpr Phase kStatuses[] = {
-  {0, {{kLeftArm,  P(5),  {0, 0, 0, 0}},            {kRightArm, P(5), {0, 0, 0, 0}},
-       {kLeftLeg,  P(10), {0, 0, 10, -20, 10, 0}},  {kRightLeg, P(10), {0, 0, 10, -20, 10, 0}}},
-   {{{kLeftLeg, 0.8}, {kRightLeg, 0.8}, {kLeftArm, 0.8}, {kRightArm, 0.8}}, 1, "0", kMark}},
-  {1, {{kLeftArm,  P(5),  {90, 0, 90, -45}},        {kRightArm, P(5), {90, 0, -90, 45}},
-       {kLeftLeg,  P(10), {0, 0, 10, -20, 80, 0}},  {kRightLeg, P(10), {0, 0, 10, -20, 80, 0}}},
-   {{{kLeftLeg, 0.8, kHeld}, {kRightLeg, 0.8, kHeld}, {kLeftArm, 0.8}, {kRightArm, 0.8}},
-    2, "1", kMark, kHold}},
-  {2, {{kLeftArm,  P(5),  {0, 0, 90, 0}},           {kRightArm, P(5), {0, 0, -90, 0}},
-       {kLeftLeg,  P(10), {0, 0, 10, -20, 80, 0}},  {kRightLeg, P(10), {0, 0, 10, -20, 80, 0}}},
-   {{{kLeftLeg, 0.8, kHeld}, {kRightLeg, 0.8, kHeld}, {kLeftArm, 0.8}, {kRightArm, 0.8}},
-    3, "2", kMark, kHold}},
-  {3, {{kLeftArm,  P(1),  {-20, 0, 0, 0}},          {kRightArm, P(1), {-20, 0, 0, 0}},
-       {kLeftLeg,  P(15), {-90, 45, 100, -130, 75, -45}},
-       {kRightLeg, P(15), {-90, -45, 100, -130, 75, 45}}},
-   {{{kLeftLeg, 3}}, 4}},
-  {4, {{kLeftArm,  P(1),  {-20, 0, 0, 0}},          {kRightArm, P(1), {-20, 0, 0, 0}},
-       {kLeftLeg,  P(30), {0, 45, 100, -130, 30, -45}},
-       {kRightLeg, P(30), {0, -45, 100, -130, 30, 45}}},
-   {{{kLeftLeg, 1.8}}, 5, "0", kMark}},
-  {5, {{kLeftArm,  P(90), {-90, 0, 0, 0}},          {kRightArm, P(90), {-90, 0, 0, 0}},
-       {kLeftLeg,  P(30), {0, 0, 10, -20, 10, 0}},  {kRightLeg, P(30), {0, 0, 10, -20, 10, 0}}},
-   {{{kLeftLeg, 0.8}, {kRightLeg, 0.8}}, 0, "Stand_Up successfully ", kMark}},
+  Phase(0)
+      .drive(kLeftArm,  P(5),  {0, 0, 0, 0})
+      .drive(kRightArm, P(5),  {0, 0, 0, 0})
+      .drive(kLeftLeg,  P(10), {0, 0, 10, -20, 10, 0})
+      .drive(kRightLeg, P(10), {0, 0, 10, -20, 10, 0})
+      .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
+      .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
+      .markWhenLeft().printWhenLeft("0")
+      .next(1),
+  Phase(1)
+      .drive(kLeftArm,  P(5),  {90, 0, 90, -45})
+      .drive(kRightArm, P(5),  {90, 0, -90, 45})
+      .drive(kLeftLeg,  P(10), {0, 0, 10, -20, 80, 0})
+      .drive(kRightLeg, P(10), {0, 0, 10, -20, 80, 0})
+      .reached(kLeftLeg, 0.8, kHeld).reached(kRightLeg, 0.8, kHeld)
+      .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
+      .waitMoreThan(kHold)
+      .markWhenLeft().printWhenLeft("1")
+      .next(2),
+  Phase(2)
+      .drive(kLeftArm,  P(5),  {0, 0, 90, 0})
+      .drive(kRightArm, P(5),  {0, 0, -90, 0})
+      .drive(kLeftLeg,  P(10), {0, 0, 10, -20, 80, 0})
+      .drive(kRightLeg, P(10), {0, 0, 10, -20, 80, 0})
+      .reached(kLeftLeg, 0.8, kHeld).reached(kRightLeg, 0.8, kHeld)
+      .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
+      .waitMoreThan(kHold)
+      .markWhenLeft().printWhenLeft("2")
+      .next(3),
+  Phase(3)
+      .drive(kLeftArm,  P(1),  {-20, 0, 0, 0})
+      .drive(kRightArm, P(1),  {-20, 0, 0, 0})
+      .drive(kLeftLeg,  P(15), {-90, 45, 100, -130, 75, -45})
+      .drive(kRightLeg, P(15), {-90, -45, 100, -130, 75, 45})
+      .reached(kLeftLeg, 3)
+      .next(4),
+  Phase(4)
+      .drive(kLeftArm,  P(1),  {-20, 0, 0, 0})
+      .drive(kRightArm, P(1),  {-20, 0, 0, 0})
+      .drive(kLeftLeg,  P(30), {0, 45, 100, -130, 30, -45})
+      .drive(kRightLeg, P(30), {0, -45, 100, -130, 30, 45})
+      .reached(kLeftLeg, 1.8)
+      .markWhenLeft().printWhenLeft("0")
+      .next(5),
+  Phase(5)
+      .drive(kLeftArm,  P(90), {-90, 0, 0, 0})
+      .drive(kRightArm, P(90), {-90, 0, 0, 0})
+      .drive(kLeftLeg,  P(30), {0, 0, 10, -20, 10, 0})
+      .drive(kRightLeg, P(30), {0, 0, 10, -20, 10, 0})
+      .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
+      .markWhenLeft().printWhenLeft("Stand_Up successfully ")
+      .next(0),
 };
 // clang-format on
 

@@ -14,8 +14,7 @@ constexpr Limb kLeft = Limb::LeftLeg;
 constexpr Limb kRight = Limb::RightLeg;
 
 // Sideways lean of the body (hip and ankle roll), in degrees.
-constexpr double kLean = 10;
-constexpr double b = kLean;
+constexpr double kKickLean = 10;
 
 // The kick is over: the gait stands up again.
 void backToTheGait() { wm::wft = WF_Stand_Up; }
@@ -28,40 +27,47 @@ void backToTheGait() { wm::wft = WF_Stand_Up; }
 // are coupled.
 // clang-format off
 constexpr Phase kPhases[] = {
-  {KB_Move_Body_Left,
-   {{kLeft,  P(10),  {0, -b,  0,   K,   0,  b}},
-    {kRight, P(10),  {0, -b,  0,   K,   0,  b}}},
-   {{{kLeft, 0.8}, {kRight, 0.8}}, KB_Raise_Right_Leg}},
-  {KB_Move_Body_Right,
-   {{kLeft,  P(10),  {0,  b,  0,   0,   0, -b}},
-    {kRight, P(10),  {0,  b,  0,   0,   0, -b}}},
-   {{{kLeft, 0.8}, {kRight, 0.8}}, KB_Raise_Left_Leg},
-   "move_body_right_for_kick_over"},
-  {KB_Raise_Left_Leg,
-   {{kLeft,  P(15),  {0,  b, 25, -60,  35, -b}},
-    {kRight, P(15),  {0,  b,  0,   K,   0, -b}}},
-   {{{kLeft, 2.8}, {kRight, 1.8}}, KB_Kick_Left_Leg, "raise left over"}},
-  {KB_Raise_Right_Leg,
-   {{kLeft,  P(15),  {0, -b,  0,   K,   0,  b}},
-    {kRight, P(15),  {0, -b, 25, -60,  35,  b}}},
-   {{{kLeft, 2}, {kRight, 1.8}}, KB_Kick_Right_Leg}},
-  {KB_Kick_Left_Leg,
-   {{kLeft,  P(0.6), {0,  b, 30,   0, -10, -b}},
-    {kRight, P(0.6), {0,  b,  0,   K,   0, -b}}},
-   {{{kLeft, 5.8, {0, b, 30, -10, 0, -b}}}, KB_Bend_Down, "kick left leg", kMark},
-   nullptr, nullptr, backToTheGait},
-  {KB_Kick_Right_Leg,
-   {{kLeft,  P(0.6), {0, -b,  0,   0,   0,  b}},
-    {kRight, P(0.6), {0, -b, 30,   0, -10,  b}}},
-   {{{kRight, 5.8, {0, -b, 30, -10, 0, b}}}, KB_Bend_Down, "kick right leg", kMark},
-   nullptr, nullptr, backToTheGait},
+  Phase(KB_Move_Body_Left)
+      .drive(kLeft,  P(10),  {0, -kKickLean,  0,   K,   0,  kKickLean})
+      .drive(kRight, P(10),  {0, -kKickLean,  0,   K,   0,  kKickLean})
+      .reached(kLeft, 0.8).reached(kRight, 0.8)
+      .next(KB_Raise_Right_Leg),
+  Phase(KB_Move_Body_Right)
+      .print("move_body_right_for_kick_over")
+      .drive(kLeft,  P(10),  {0,  kKickLean,  0,   0,   0, -kKickLean})
+      .drive(kRight, P(10),  {0,  kKickLean,  0,   0,   0, -kKickLean})
+      .reached(kLeft, 0.8).reached(kRight, 0.8)
+      .next(KB_Raise_Left_Leg),
+  Phase(KB_Raise_Left_Leg)
+      .drive(kLeft,  P(15),  {0,  kKickLean, 25, -60,  35, -kKickLean})
+      .drive(kRight, P(15),  {0,  kKickLean,  0,   K,   0, -kKickLean})
+      .reached(kLeft, 2.8).reached(kRight, 1.8)
+      .printWhenLeft("raise left over")
+      .next(KB_Kick_Left_Leg),
+  Phase(KB_Raise_Right_Leg)
+      .drive(kLeft,  P(15),  {0, -kKickLean,  0,   K,   0,  kKickLean})
+      .drive(kRight, P(15),  {0, -kKickLean, 25, -60,  35,  kKickLean})
+      .reached(kLeft, 2).reached(kRight, 1.8)
+      .next(KB_Kick_Right_Leg),
+  Phase(KB_Kick_Left_Leg)
+      .drive(kLeft,  P(0.6), {0,  kKickLean, 30,   0, -10, -kKickLean})
+      .drive(kRight, P(0.6), {0,  kKickLean,  0,   K,   0, -kKickLean})
+      .reached(kLeft, 5.8, {0, kKickLean, 30, -10, 0, -kKickLean})
+      .markWhenLeft().printWhenLeft("kick left leg")
+      .next(KB_Bend_Down).whenLeft(backToTheGait),
+  Phase(KB_Kick_Right_Leg)
+      .drive(kLeft,  P(0.6), {0, -kKickLean,  0,   0,   0,  kKickLean})
+      .drive(kRight, P(0.6), {0, -kKickLean, 30,   0, -10,  kKickLean})
+      .reached(kRight, 5.8, {0, -kKickLean, 30, -10, 0, kKickLean})
+      .markWhenLeft().printWhenLeft("kick right leg")
+      .next(KB_Bend_Down).whenLeft(backToTheGait),
 };
 // clang-format on
 
 }  // namespace
 
 void Agent::kick_ball() {
-  wm::best_lr = kLean;
+  wm::best_lr = kKickLean;
   // Re-arms the one repositioning after a goal.
   wm::goal_in_cycle = 0;
   // KB_Bend_Down (the kick is over) and 0 (never started) have no phase.
