@@ -24,16 +24,15 @@ constexpr int kLastCrouchCycle = 49;
 // The goal counts as ahead while the two posts' bearings add up to less than this.
 constexpr double kGoalAheadSum = 30;
 
-// In the crouch: kick when the goal is ahead, else step towards it.
-void checkGoal() {
+// In the crouch: with the goal ahead, stay and hand over to the kick; else
+// step towards the goal.
+int kickOrStepTowardsTheGoal() {
   const double bearing_sum = wm::pol_gtr.pal_angle + wm::pol_gtl.pal_angle;
   if (std::fabs(bearing_sum) < kGoalAheadSum) {
     wm::should_around = false;
-  } else if (bearing_sum > 0) {
-    wm::abt = AB_Move_Body_Left;
-  } else {
-    wm::abt = AB_Move_Body_Right;
+    return AB_Bend_Down;
   }
+  return bearing_sum > 0 ? AB_Move_Body_Left : AB_Move_Body_Right;
 }
 
 // The weight shifts drive only the rolls; the other joints hold the crouch,
@@ -46,7 +45,7 @@ constexpr Phase kPhases[] = {
       .drive(kLeft,  P(20), {0,   0, 10, -20,  10,   0})
       .drive(kRight, P(20), {0,   0, 10, -20,  10,   0})
       .reached(kLeft, 2).reached(kRight, 2)
-      .whenLeft(checkGoal),
+      .next(kickOrStepTowardsTheGoal),
   Phase(AB_Move_Body_Left)
       .print("I'm moving  left")
       .drive(kLeft,  P(18), {FREE, -kCirclingLean, FREE, FREE, FREE,  kCirclingLean})
@@ -88,8 +87,8 @@ constexpr Phase kPhases[] = {
 }  // namespace
 
 void Agent::around_ball() {
-  if (wm::Sim_Cycle <= kLastCrouchCycle) wm::abt = AB_Bend_Down;
+  const AroundBallT now = wm::Sim_Cycle <= kLastCrouchCycle ? AB_Bend_Down : wm::abt;
   wm::best_lr = kCirclingLean;
   // Phases 3 to 6 and values outside the phases have no keyframe.
-  if (const Phase* phase = find(kPhases, wm::abt)) step(*phase, wm::abt);
+  if (const Phase* phase = find(kPhases, now)) step(*phase, wm::abt);
 }

@@ -31,29 +31,23 @@ constexpr double kLightLoad = 18;
 
 void mark() { wm::Record_Cycle = wm::Sim_Cycle; }
 
-// A recent left-foot reading means the robot lies so that it must roll over
-// first; otherwise it can push itself up straight away.
-void probeContact() {
+// The contact probe: a recent left-foot reading means the robot lies so that
+// it must roll over first; otherwise it can push itself up straight away.
+int rollOverOrPushUp() {
   if (wm::lfrp_0_count <= kRecentContact) {
     std::cout << "!!!!!!!!!!!!lfrp_0_count=" << wm::lfrp_0_count;
-    mark();
-    wm::cut = CU_Extend_Body2;
-  } else {
-    std::cout << "lfrp_count=" << wm::lfrp_count << "\n";
-    mark();
-    wm::cut = CU_Bend_Hand2;
+    return CU_Extend_Body2;
   }
+  std::cout << "lfrp_count=" << wm::lfrp_count << "\n";
+  return CU_Bend_Hand2;
 }
 
 // Both feet still silent after the push: start again, the wait counting from
-// the last mark.
-void leaveBendDown2() {
-  if (wm::frp_0_count > kFeetStillSilent) {
-    wm::cut = CU_Extend_Body;
-  } else {
-    mark();
-    wm::cut = CU_Bend_Down;
-  }
+// the last mark. Otherwise mark and crouch.
+int startAgainOrCrouch() {
+  if (wm::frp_0_count > kFeetStillSilent) return CU_Extend_Body;
+  mark();
+  return CU_Bend_Down;
 }
 
 bool feetCarryTheBody() {
@@ -82,7 +76,8 @@ constexpr Phase kPhases[] = {
       .drive(kLeftLeg,  P(5),  {0, 0, 0, -90, 0, 0})
       .drive(kRightLeg, P(5),  {0, 0, 0, -90, 0, 0})
       .reached(kLeftLeg, 3).waitMoreThan(kProbeHold)
-      .whenLeft(probeContact),
+      .markWhenLeft()
+      .next(rollOverOrPushUp),
   Phase(CU_Extend_Body2)
       .drive(kLeftArm,  P(5),  {-90, 0, 0, 0})
       .drive(kRightArm, P(5),  {-90, 0, 0, 0})
@@ -133,7 +128,7 @@ constexpr Phase kPhases[] = {
       .drive(kLeftLeg,  P(30), {0, 45, 100, -130, 30, -45})
       .drive(kRightLeg, P(30), {0, -45, 100, -130, 30, 45})
       .reached(kLeftLeg, 1.8)
-      .whenLeft(leaveBendDown2),
+      .next(startAgainOrCrouch),
   Phase(CU_Bend_Down)
       .drive(kLeftArm,  P(90), {-90, 0, 0, 0})
       .drive(kRightArm, P(90), {-90, 0, 0, 0})

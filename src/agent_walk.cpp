@@ -89,22 +89,29 @@ bool turning(bool reached) {
   return reached;
 }
 
-// Rules run once their phase has ended.
-void standingUntilPlay() {
-  if (wm::pm == PM_PLAY_ON || wm::pm == PM_KICK_OFF_LEFT) wm::wft = WF_Bend_Down;
+// Choices of the next phase, made as their phase is left.
+// Standing (each such call counted): crouch once play is on or the own
+// kick-off has come.
+int crouchOncePlayStarts() {
   ++wm::Walk_Cycle;
+  return wm::pm == PM_PLAY_ON || wm::pm == PM_KICK_OFF_LEFT ? WF_Bend_Down : WF_Stand_Up;
 }
-void turnIfTheBallIsOff() {
+// The lifts record the supporting leg's height for the extend phase; the
+// first lift of a walk turns on the spot for a ball far off to one side,
+// the later ones stop for a ball close by.
+int extendLeftOrTurn() {
   recordLegHeight(kRightLeg);
-  if (std::fabs(wm::pol_ball.pal_angle) > kTurnAngle) wm::wft = WF_Bend_Down2;
+  return std::fabs(wm::pol_ball.pal_angle) > kTurnAngle ? WF_Bend_Down2 : WF_Extend_Left_Leg;
 }
-void stopIfTheBallIsClose(Limb supporting_leg) {
+int extendOrStop(Limb supporting_leg, WalkForwardT extend) {
   recordLegHeight(supporting_leg);
-  if (ballCloseEnoughToStop()) wm::wft = WF_Stop_Walk;
+  return ballCloseEnoughToStop() ? WF_Stop_Walk : extend;
 }
-void stopOnTheRightLeg() { stopIfTheBallIsClose(kRightLeg); }
-void stopOnTheLeftLeg() { stopIfTheBallIsClose(kLeftLeg); }
-// After a turn the left foot must report again soon.
+int extendLeftOrStop() { return extendOrStop(kRightLeg, WF_Extend_Left_Leg); }
+int extendRightOrStop() { return extendOrStop(kLeftLeg, WF_Extend_Right_Leg); }
+
+// Hooks run as their phase is left. After a turn the left foot must report
+// again soon.
 void turnedRight() { fallMarkIf(wm::lfrp_0_count > kLandingSilent); }
 void turnedLeft() { fallMarkIf(wm::lfrp_0_count > 2); }
 // Back in the crouch: choose the kicking side and whether to circle the ball
@@ -126,7 +133,7 @@ constexpr Phase kPhases[] = {
       .drive(kRightLeg, P(20), {0, 0, 0, 0, 0, 0})
       .reached(kLeftArm, 0.6).reached(kRightArm, 0.6)
       .reached(kLeftLeg, 0.6).reached(kRightLeg, 0.6)
-      .whenLeft(standingUntilPlay),
+      .next(crouchOncePlayStarts),
   Phase(WF_Bend_Down)
       .drive(kLeftLeg, P(20), {0, 0, 10, -20, 10, 0})
       .drive(kRightLeg, P(20), {0, 0, 10, -20, 10, 0})
@@ -144,13 +151,13 @@ constexpr Phase kPhases[] = {
       .drive(kRightLeg, S(2), {0, kWalkLean, 10, -20, 10, -kWalkLean})
       .reached(kLeftLeg, 2.8).reached(kRightLeg, 3.8)
       .everyCycle(liftingFirst)
-      .next(WF_Extend_Left_Leg).whenLeft(turnIfTheBallIsOff),
+      .next(extendLeftOrTurn),
   Phase(WF_Raise_Left_Leg2)
       .drive(kLeftLeg, S(2), {0, kWalkLean, 40, {-70, S(2, 2)}, 30, -kWalkLean})
       .drive(kRightLeg, S(2), {0, kWalkLean, 10, -20, 10, -kWalkLean})
       .reached(kLeftLeg, 2.8).reached(kRightLeg, 3.8)
       .everyCycle(liftingAgain)
-      .next(WF_Extend_Left_Leg).whenLeft(stopOnTheRightLeg),
+      .next(extendLeftOrStop),
   Phase(WF_Extend_Left_Leg)
       .drive(kLeftLeg, P(21), {0, -kWalkLean, {16, P(21, 2)}, {-20, P(21, 2.8)}, {4, P(21, 3)},
                                kWalkLean})
@@ -165,7 +172,7 @@ constexpr Phase kPhases[] = {
       .drive(kLeftLeg, S(2), {0, -kWalkLean, 10, -20, 10, kWalkLean})
       .drive(kRightLeg, S(2), {0, -kWalkLean, 40, {-70, S(2, 2)}, 30, kWalkLean})
       .reached(kRightLeg, 2.8)
-      .next(WF_Extend_Right_Leg).whenLeft(stopOnTheLeftLeg),
+      .next(extendRightOrStop),
   Phase(WF_Extend_Right_Leg)
       .drive(kLeftLeg, P(22), {computed(leftYaw), kWalkLean / 3, {-15, P(22, 1.1)}, K,
                                computed(leftAnkle), -kWalkLean / 3})
@@ -218,9 +225,10 @@ const Phase* phaseOf(WalkForwardT phase) {
 }  // namespace
 
 void Agent::walk() {
-  if (wm::wft != WF_Bend_Down && wm::Walk_Cycle == kFreshWalkCycle) wm::wft = WF_Stand_Up;
+  // A fresh walk starts standing, unless it is crouching already.
+  const bool fresh = wm::wft != WF_Bend_Down && wm::Walk_Cycle == kFreshWalkCycle;
   empty_exec();
   wm::best_lr = kWalkLean;
   wm::turn_ang = steeringAngle(wm::pol_ball.pal_angle);
-  if (const Phase* phase = phaseOf(wm::wft)) step(*phase, wm::wft);
+  if (const Phase* phase = phaseOf(fresh ? WF_Stand_Up : wm::wft)) step(*phase, wm::wft);
 }

@@ -150,9 +150,12 @@ bool ends(const Phase& phase) {
   return phase.every_cycle != nullptr ? phase.every_cycle(reached) : reached;
 }
 
-void leave(const Phase& phase) {
+int leave(const Phase& phase) {
   if (phase.marks) wm::Record_Cycle = wm::Sim_Cycle;
   if (phase.leaving_line != nullptr) std::cout << phase.leaving_line << "\n";
+  if (phase.when_left != nullptr) phase.when_left();
+  if (phase.next_choice != nullptr) return phase.next_choice();
+  return phase.next_phase == Phase::kStay ? phase.id : phase.next_phase;
 }
 
 }  // namespace motion

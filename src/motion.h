@@ -42,9 +42,11 @@ bool ballCloseEnoughToStop();
 // ---- The keyframe machine ----
 //
 // A motion is a table of phases. A phase drives some limbs towards its
-// targets, one row per limb, and ends when its exit says so; the motion's
-// phase variable then moves on to the phase's next one. One call of step()
-// is one cycle of one phase. A phase is written as a chain of named parts:
+// targets, one row per limb, and ends when its exit says so; the motion then
+// goes on to the phase's next one, named in the table or returned by a
+// choice function. One call of step() is one cycle of one phase, and step()
+// is the one place that writes the motion's phase variable. A phase is
+// written as a chain of named parts:
 //
 //   Phase(WF_Stop_Walk)
 //       .drive(kLeftLeg, P(10), kCrouch).drive(kRightLeg, P(10), kCrouch)
@@ -143,7 +145,8 @@ void reachedTestBeforeItsDriveRow();
 // that part added. One cycle of a phase prints its line, drives its rows in
 // the order given, makes its reached tests in the order given and runs its
 // every-cycle rule; when it ends, it leaves: it marks the cycle if asked,
-// prints its leaving line, runs its leaving hook and moves on to next.
+// prints its leaving line, runs its leaving hook and goes on to its next
+// phase (or the one its choice returns).
 class Phase {
   // A copy of the phase with one field set. It comes before the parts that
   // use it, so that clang can evaluate them in a constant table.
@@ -159,6 +162,7 @@ class Phase {
   static constexpr int kNoWait = -1;  // no wait, no time-out
   using Rule = bool (*)(bool reached);
   using Hook = void (*)();
+  using Choice = int (*)();
 
   constexpr explicit Phase(int id = 0) : id(id) {}
 
@@ -201,10 +205,13 @@ class Phase {
   constexpr Phase markWhenLeft() const { return with(&Phase::marks, true); }
   // Leaving, prints this line.
   constexpr Phase printWhenLeft(const char* text) const { return with(&Phase::leaving_line, text); }
-  // Leaving, runs this (probes, checks, hand-overs to other motions).
+  // Leaving, runs this (checks, hand-overs to other motions).
   constexpr Phase whenLeft(Hook hook) const { return with(&Phase::when_left, hook); }
-  // The phase the motion goes to when this one ends.
+  // The phase the motion goes to when this one ends; without one it stays.
   constexpr Phase next(int phase_id) const { return with(&Phase::next_phase, phase_id); }
+  // Leaving, runs `choice`, which returns the phase to go to (this one's id
+  // to stay); its name says the alternatives.
+  constexpr Phase next(Choice choice) const { return with(&Phase::next_choice, choice); }
 
   int id;
   Row rows[4] = {};
@@ -219,20 +226,20 @@ class Phase {
   const char* leaving_line = nullptr;
   Hook when_left = nullptr;
   int next_phase = kStay;
+  Choice next_choice = nullptr;
 };
 
 // Drives the phase's rows and tells whether it ends in this cycle.
 bool ends(const Phase& phase);
-// Marks the cycle and prints the line as the phase says.
-void leave(const Phase& phase);
+// Leaves the phase: marks, prints, runs its hook as it says, and returns the
+// phase to go to.
+int leave(const Phase& phase);
 
-// One cycle of `phase`, whose id is the value of the phase variable `now`.
+// One cycle of `phase`; the motion's phase variable `now` then holds the
+// phase to run in the next cycle: this one, or where it goes when it ends.
 template <typename PhaseId>
 void step(const Phase& phase, PhaseId& now) {
-  if (!ends(phase)) return;
-  leave(phase);
-  if (phase.next_phase != Phase::kStay) now = static_cast<PhaseId>(phase.next_phase);
-  if (phase.when_left != nullptr) phase.when_left();
+  now = static_cast<PhaseId>(ends(phase) ? leave(phase) : phase.id);
 }
 
 // The phase of the table with this id, or nullptr.
