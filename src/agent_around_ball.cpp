@@ -12,9 +12,6 @@ namespace {
 
 using namespace motion;
 
-constexpr Limb kLeft = Limb::LeftLeg;
-constexpr Limb kRight = Limb::RightLeg;
-
 // Sideways lean of the weight shifts (hip and ankle roll), in degrees.
 constexpr double kCirclingLean = 15;
 
@@ -35,51 +32,50 @@ int kickOrStepTowardsTheGoal() {
   return bearing_sum > 0 ? AB_Move_Body_Left : AB_Move_Body_Right;
 }
 
+// The crouch leaning onto the left or the right leg (hip and ankle roll).
+// clang-format off
+constexpr Targets kLeaningLeft  = {0, -kCirclingLean, 10, -20, 10,  kCirclingLean};
+constexpr Targets kLeaningRight = {0,  kCirclingLean, 10, -20, 10, -kCirclingLean};
+
 // The weight shifts drive only the rolls; the other joints hold the crouch,
 // which their reached tests expect. AB_Extend_Left_Leg2 is tested within 1,
 // tighter than the 2 of its mirror AB_Extend_Right_Leg2.
-// clang-format off
 constexpr Phase kPhases[] = {
   Phase(AB_Bend_Down)
       .print("I'm Around Balling")
-      .drive(kLeft,  P(20), {0,   0, 10, -20,  10,   0})
-      .drive(kRight, P(20), {0,   0, 10, -20,  10,   0})
-      .reached(kLeft, 2).reached(kRight, 2)
+      .driveLegs(P(20), kCrouch)
+      .reached(kLeftLeg, 2).reached(kRightLeg, 2)
       .next(kickOrStepTowardsTheGoal),
   Phase(AB_Move_Body_Left)
       .print("I'm moving  left")
-      .drive(kLeft,  P(18), {FREE, -kCirclingLean, FREE, FREE, FREE,  kCirclingLean})
-      .drive(kRight, P(18), {FREE, -kCirclingLean, FREE, FREE, FREE,  kCirclingLean})
-      .reached(kLeft, 2, {0, -kCirclingLean, 10, -20, 10, kCirclingLean})
-      .reached(kRight, 2, {0, -kCirclingLean, 10, -20, 10, kCirclingLean})
+      .driveLegs(P(18), {FREE, -kCirclingLean, FREE, FREE, FREE,  kCirclingLean})
+      .reached(kLeftLeg, 2, kLeaningLeft).reached(kRightLeg, 2, kLeaningLeft)
       .next(AB_Extend_Right_Leg),
   Phase(AB_Move_Body_Right)
       .print("I'm moving  left")
-      .drive(kLeft,  P(18), {FREE,  kCirclingLean, FREE, FREE, FREE, -kCirclingLean})
-      .drive(kRight, P(18), {FREE,  kCirclingLean, FREE, FREE, FREE, -kCirclingLean})
-      .reached(kLeft, 2, {0, kCirclingLean, 10, -20, 10, -kCirclingLean})
-      .reached(kRight, 2, {0, kCirclingLean, 10, -20, 10, -kCirclingLean})
+      .driveLegs(P(18), {FREE,  kCirclingLean, FREE, FREE, FREE, -kCirclingLean})
+      .reached(kLeftLeg, 2, kLeaningRight).reached(kRightLeg, 2, kLeaningRight)
       .next(AB_Extend_Left_Leg),
   Phase(AB_Extend_Right_Leg)
-      .drive(kLeft,  P(18), {0,  -kCirclingLean, 10, -20,  10,   kCirclingLean})
-      .drive(kRight, P(18), {0, -30, 10, -20,  10,  30})
-      .reached(kRight, 2)
+      .drive(kLeftLeg,  P(18), kLeaningLeft)
+      .drive(kRightLeg, P(18), {0, -30, 10, -20,  10,  30})
+      .reached(kRightLeg, 2)
       .next(AB_Extend_Right_Leg2),
   Phase(AB_Extend_Right_Leg2)
-      .drive(kLeft,  P(18), {0,   kCirclingLean, 10, -20,  10,  -kCirclingLean})
-      .drive(kRight, P(18), {0, -30, 20,   0, -20,  30})
-      .reached(kLeft, 2)
+      .drive(kLeftLeg,  P(18), kLeaningRight)
+      .drive(kRightLeg, P(18), {0, -30, 20,   0, -20,  30})
+      .reached(kLeftLeg, 2)
       .printWhenLeft("ok")
       .next(AB_Bend_Down),
   Phase(AB_Extend_Left_Leg)
-      .drive(kLeft,  P(18), {0,  30, 10, -20,  10, -30})
-      .drive(kRight, P(18), {0,   kCirclingLean, 10, -20,  10,  -kCirclingLean})
-      .reached(kLeft, 2)
+      .drive(kLeftLeg,  P(18), {0,  30, 10, -20,  10, -30})
+      .drive(kRightLeg, P(18), kLeaningRight)
+      .reached(kLeftLeg, 2)
       .next(AB_Extend_Left_Leg2),
   Phase(AB_Extend_Left_Leg2)
-      .drive(kLeft,  P(18), {0,  30, 20,   0, -20, -30})
-      .drive(kRight, P(18), {0,  -kCirclingLean, 10, -20,  10,   kCirclingLean})
-      .reached(kRight, 1)
+      .drive(kLeftLeg,  P(18), {0,  30, 20,   0, -20, -30})
+      .drive(kRightLeg, P(18), kLeaningLeft)
+      .reached(kRightLeg, 1)
       .next(AB_Bend_Down),
 };
 // clang-format on

@@ -65,24 +65,26 @@ void checkStanding() {
   wm::wft = WF_Bend_Down;
 }
 
+// Straight legs with the knee bent (the contact probe's pose), and the right
+// arm as the body rolls over.
+// clang-format off
+constexpr Targets kKneeBent = {0, 0, 0, -90, 0, 0};
+constexpr Targets kRightArmRolling = {120, 0, 90, 90};
+
 // In CU_Bend_Hand the shoulder is driven to +120 but tested at -120, so it is
 // mostly the time-out that ends the phase. In CU_Rorate_Body the right leg is
 // not driven.
-// clang-format off
 constexpr Phase kPhases[] = {
   Phase(CU_Extend_Body)
-      .drive(kLeftArm,  P(5),  {-90, 0, 0, 0})
-      .drive(kRightArm, P(5),  {-90, 0, 0, 0})
-      .drive(kLeftLeg,  P(5),  {0, 0, 0, -90, 0, 0})
-      .drive(kRightLeg, P(5),  {0, 0, 0, -90, 0, 0})
+      .driveArms(P(5), kArmsDown)
+      .driveLegs(P(5), kKneeBent)
       .reached(kLeftLeg, 3).waitMoreThan(kProbeHold)
       .markWhenLeft()
       .next(rollOverOrPushUp),
   Phase(CU_Extend_Body2)
-      .drive(kLeftArm,  P(5),  {-90, 0, 0, 0})
-      .drive(kRightArm, P(5),  {-90, 0, 0, 0})
-      .drive(kLeftLeg,  P(5),  {0, 0, 0, 0, 0, 0})
-      .drive(kRightLeg, P(5),  {0, 0, 0, -90, 0, 0})
+      .driveArms(P(5), kArmsDown)
+      .drive(kLeftLeg,  P(5),  kStraightLeg)
+      .drive(kRightLeg, P(5),  kKneeBent)
       .reached(kLeftLeg, 3).waitMoreThan(kStraightHold)
       .markWhenLeft()
       .next(CU_Bend_Hand),
@@ -95,48 +97,43 @@ constexpr Phase kPhases[] = {
       .next(CU_Rorate_Body),
   Phase(CU_Rorate_Body)
       .drive(kLeftArm,  P(10), {90, 0, 0, 0})
-      .drive(kRightArm, P(10), {120, 0, 90, 90})
+      .drive(kRightArm, P(10), kRightArmRolling)
       .drive(kLeftLeg,  P(10), {0, 0, 90, 0, 0, 0})
       .reached(kRightArm, 2)
       .next(CU_Rorate_Body2),
   Phase(CU_Rorate_Body2)
       .drive(kLeftArm,  P(10), {120, 0, 0, 0})
-      .drive(kRightArm, P(10), {120, 0, 90, 90})
-      .drive(kLeftLeg,  P(10), {0, 0, 0, 0, 0, 0})
-      .drive(kRightLeg, P(10), {0, 0, 0, -90, 0, 0})
+      .drive(kRightArm, P(10), kRightArmRolling)
+      .drive(kLeftLeg,  P(10), kStraightLeg)
+      .drive(kRightLeg, P(10), kKneeBent)
       .reached(kRightLeg, 0.5)
       .next(CU_Bend_Hand2),
   Phase(CU_Bend_Hand2)
-      .drive(kLeftArm,  P(20), {-98, 0, 0, 0})
-      .drive(kRightArm, P(20), {-98, 0, 0, 0})
-      .drive(kLeftLeg,  P(20), {0, 0, 0, 0, -10, 0})
-      .drive(kRightLeg, P(20), {0, 0, 0, 0, -10, 0})
+      .driveArms(P(20), {-98, 0, 0, 0})
+      .driveLegs(P(20), {0, 0, 0, 0, -10, 0})
       .reached(kLeftLeg, 1)
       .markWhenLeft()
       .next(CU_Push_Hand),
   Phase(CU_Push_Hand)
-      .drive(kLeftArm,  P(1),  {-20, 0, 0, 0})
-      .drive(kRightArm, P(1),  {-20, 0, 0, 0})
-      .drive(kLeftLeg,  P(60), {-90, 45, 100, -130, 75, -45})
-      .drive(kRightLeg, P(60), {-90, -45, 100, -130, 75, 45})
+      .driveArms(P(1), kPushingArms)
+      .drive(kLeftLeg,  P(60), kLeftLegFolded)
+      .drive(kRightLeg, P(60), kRightLegFolded)
       .reached(kLeftLeg, 4)
       .markWhenLeft()
       .next(CU_Bend_Down2),
   Phase(CU_Bend_Down2)
-      .drive(kLeftArm,  P(10), {-20, 0, 0, 0})
-      .drive(kRightArm, P(10), {-20, 0, 0, 0})
-      .drive(kLeftLeg,  P(30), {0, 45, 100, -130, 30, -45})
-      .drive(kRightLeg, P(30), {0, -45, 100, -130, 30, 45})
+      .driveArms(P(10), kPushingArms)
+      .drive(kLeftLeg,  P(30), kLeftLegSquatting)
+      .drive(kRightLeg, P(30), kRightLegSquatting)
       .reached(kLeftLeg, 1.8)
       .next(startAgainOrCrouch),
   Phase(CU_Bend_Down)
-      .drive(kLeftArm,  P(90), {-90, 0, 0, 0})
-      .drive(kRightArm, P(90), {-90, 0, 0, 0})
-      .drive(kLeftLeg,  P(30), {0, 0, 10, -20, 10, 0})
-      .drive(kRightLeg, P(30), {0, 0, 10, -20, 10, 0})
+      .driveArms(P(90), kArmsDown)
+      .driveLegs(P(30), kCrouch)
       .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
       .markWhenLeft()
-      .next(CU_Extend_Body).whenLeft(checkStanding),
+      .whenLeft(checkStanding)
+      .next(CU_Extend_Body),
 };
 // clang-format on
 

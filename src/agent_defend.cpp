@@ -19,17 +19,17 @@ constexpr double kCloseBall = 2.0;
 // Cycles a pose is held, counted from the mark.
 constexpr int kHold = 100;
 
-// The ankles of statuses 1 and 2 are driven to 80 but tested at 75.
-constexpr Pose kHeld = {0, 0, 10, -20, 75, 0};
+// Statuses 1 and 2 hold the legs with the ankles driven to 80 but tested at
+// 75.
+// clang-format off
+constexpr Targets kDivingLeg = {0, 0, 10, -20, 80, 0};
+constexpr Targets kHeld = {0, 0, 10, -20, 75, 0};
 
 // One phase per status, its id the status; every arm and leg joint driven.
-// clang-format off
 constexpr Phase kStatuses[] = {
   Phase(0)
-      .drive(kLeftArm,  P(5),  {0, 0, 0, 0})
-      .drive(kRightArm, P(5),  {0, 0, 0, 0})
-      .drive(kLeftLeg,  P(10), {0, 0, 10, -20, 10, 0})
-      .drive(kRightLeg, P(10), {0, 0, 10, -20, 10, 0})
+      .driveArms(P(5), {0, 0, 0, 0})
+      .driveLegs(P(10), kCrouch)
       .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
       .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
       .markWhenLeft().printWhenLeft("0")
@@ -37,8 +37,7 @@ constexpr Phase kStatuses[] = {
   Phase(1)
       .drive(kLeftArm,  P(5),  {90, 0, 90, -45})
       .drive(kRightArm, P(5),  {90, 0, -90, 45})
-      .drive(kLeftLeg,  P(10), {0, 0, 10, -20, 80, 0})
-      .drive(kRightLeg, P(10), {0, 0, 10, -20, 80, 0})
+      .driveLegs(P(10), kDivingLeg)
       .reached(kLeftLeg, 0.8, kHeld).reached(kRightLeg, 0.8, kHeld)
       .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
       .waitMoreThan(kHold)
@@ -47,33 +46,28 @@ constexpr Phase kStatuses[] = {
   Phase(2)
       .drive(kLeftArm,  P(5),  {0, 0, 90, 0})
       .drive(kRightArm, P(5),  {0, 0, -90, 0})
-      .drive(kLeftLeg,  P(10), {0, 0, 10, -20, 80, 0})
-      .drive(kRightLeg, P(10), {0, 0, 10, -20, 80, 0})
+      .driveLegs(P(10), kDivingLeg)
       .reached(kLeftLeg, 0.8, kHeld).reached(kRightLeg, 0.8, kHeld)
       .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
       .waitMoreThan(kHold)
       .markWhenLeft().printWhenLeft("2")
       .next(3),
   Phase(3)
-      .drive(kLeftArm,  P(1),  {-20, 0, 0, 0})
-      .drive(kRightArm, P(1),  {-20, 0, 0, 0})
-      .drive(kLeftLeg,  P(15), {-90, 45, 100, -130, 75, -45})
-      .drive(kRightLeg, P(15), {-90, -45, 100, -130, 75, 45})
+      .driveArms(P(1), kPushingArms)
+      .drive(kLeftLeg,  P(15), kLeftLegFolded)
+      .drive(kRightLeg, P(15), kRightLegFolded)
       .reached(kLeftLeg, 3)
       .next(4),
   Phase(4)
-      .drive(kLeftArm,  P(1),  {-20, 0, 0, 0})
-      .drive(kRightArm, P(1),  {-20, 0, 0, 0})
-      .drive(kLeftLeg,  P(30), {0, 45, 100, -130, 30, -45})
-      .drive(kRightLeg, P(30), {0, -45, 100, -130, 30, 45})
+      .driveArms(P(1), kPushingArms)
+      .drive(kLeftLeg,  P(30), kLeftLegSquatting)
+      .drive(kRightLeg, P(30), kRightLegSquatting)
       .reached(kLeftLeg, 1.8)
       .markWhenLeft().printWhenLeft("0")
       .next(5),
   Phase(5)
-      .drive(kLeftArm,  P(90), {-90, 0, 0, 0})
-      .drive(kRightArm, P(90), {-90, 0, 0, 0})
-      .drive(kLeftLeg,  P(30), {0, 0, 10, -20, 10, 0})
-      .drive(kRightLeg, P(30), {0, 0, 10, -20, 10, 0})
+      .driveArms(P(90), kArmsDown)
+      .driveLegs(P(30), kCrouch)
       .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
       .markWhenLeft().printWhenLeft("Stand_Up successfully ")
       .next(0),

@@ -10,14 +10,17 @@ namespace {
 
 using namespace motion;
 
-constexpr Limb kLeft = Limb::LeftLeg;
-constexpr Limb kRight = Limb::RightLeg;
-
 // Sideways lean of the body (hip and ankle roll), in degrees.
 constexpr double kKickLean = 10;
 
 // The kick is over: the gait stands up again.
 void backToTheGait() { wm::wft = WF_Stand_Up; }
+
+// A leg while the other one kicks: the body's weight on the left or on the
+// right leg, the knee coupled.
+// clang-format off
+constexpr Targets kOnTheLeftLeg  = {0, -kKickLean, 0, K, 0,  kKickLean};
+constexpr Targets kOnTheRightLeg = {0,  kKickLean, 0, K, 0, -kKickLean};
 
 // The kick phases divide by 0.6, commanding more than the whole remaining
 // angle each cycle, so that the leg is thrown rather than placed; they end
@@ -25,42 +28,41 @@ void backToTheGait() { wm::wft = WF_Stand_Up; }
 // swing has finished. The sides are not mirror images: the knees of
 // KB_Move_Body_Right and of KB_Kick_Right_Leg go to 0 where the other side's
 // are coupled.
-// clang-format off
 constexpr Phase kPhases[] = {
   Phase(KB_Move_Body_Left)
-      .drive(kLeft,  P(10),  {0, -kKickLean,  0,   K,   0,  kKickLean})
-      .drive(kRight, P(10),  {0, -kKickLean,  0,   K,   0,  kKickLean})
-      .reached(kLeft, 0.8).reached(kRight, 0.8)
+      .driveLegs(P(10), kOnTheLeftLeg)
+      .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
       .next(KB_Raise_Right_Leg),
   Phase(KB_Move_Body_Right)
       .print("move_body_right_for_kick_over")
-      .drive(kLeft,  P(10),  {0,  kKickLean,  0,   0,   0, -kKickLean})
-      .drive(kRight, P(10),  {0,  kKickLean,  0,   0,   0, -kKickLean})
-      .reached(kLeft, 0.8).reached(kRight, 0.8)
+      .driveLegs(P(10), {0, kKickLean, 0, 0, 0, -kKickLean})
+      .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
       .next(KB_Raise_Left_Leg),
   Phase(KB_Raise_Left_Leg)
-      .drive(kLeft,  P(15),  {0,  kKickLean, 25, -60,  35, -kKickLean})
-      .drive(kRight, P(15),  {0,  kKickLean,  0,   K,   0, -kKickLean})
-      .reached(kLeft, 2.8).reached(kRight, 1.8)
+      .drive(kLeftLeg,  P(15),  {0,  kKickLean, 25, -60,  35, -kKickLean})
+      .drive(kRightLeg, P(15),  kOnTheRightLeg)
+      .reached(kLeftLeg, 2.8).reached(kRightLeg, 1.8)
       .printWhenLeft("raise left over")
       .next(KB_Kick_Left_Leg),
   Phase(KB_Raise_Right_Leg)
-      .drive(kLeft,  P(15),  {0, -kKickLean,  0,   K,   0,  kKickLean})
-      .drive(kRight, P(15),  {0, -kKickLean, 25, -60,  35,  kKickLean})
-      .reached(kLeft, 2).reached(kRight, 1.8)
+      .drive(kLeftLeg,  P(15),  kOnTheLeftLeg)
+      .drive(kRightLeg, P(15),  {0, -kKickLean, 25, -60,  35,  kKickLean})
+      .reached(kLeftLeg, 2).reached(kRightLeg, 1.8)
       .next(KB_Kick_Right_Leg),
   Phase(KB_Kick_Left_Leg)
-      .drive(kLeft,  P(0.6), {0,  kKickLean, 30,   0, -10, -kKickLean})
-      .drive(kRight, P(0.6), {0,  kKickLean,  0,   K,   0, -kKickLean})
-      .reached(kLeft, 5.8, {0, kKickLean, 30, -10, 0, -kKickLean})
+      .drive(kLeftLeg,  P(0.6), {0,  kKickLean, 30,   0, -10, -kKickLean})
+      .drive(kRightLeg, P(0.6), kOnTheRightLeg)
+      .reached(kLeftLeg, 5.8, {0, kKickLean, 30, -10, 0, -kKickLean})
       .markWhenLeft().printWhenLeft("kick left leg")
-      .next(KB_Bend_Down).whenLeft(backToTheGait),
+      .whenLeft(backToTheGait)
+      .next(KB_Bend_Down),
   Phase(KB_Kick_Right_Leg)
-      .drive(kLeft,  P(0.6), {0, -kKickLean,  0,   0,   0,  kKickLean})
-      .drive(kRight, P(0.6), {0, -kKickLean, 30,   0, -10,  kKickLean})
-      .reached(kRight, 5.8, {0, -kKickLean, 30, -10, 0, kKickLean})
+      .drive(kLeftLeg,  P(0.6), {0, -kKickLean,  0,   0,   0,  kKickLean})
+      .drive(kRightLeg, P(0.6), {0, -kKickLean, 30,   0, -10,  kKickLean})
+      .reached(kRightLeg, 5.8, {0, -kKickLean, 30, -10, 0, kKickLean})
       .markWhenLeft().printWhenLeft("kick right leg")
-      .next(KB_Bend_Down).whenLeft(backToTheGait),
+      .whenLeft(backToTheGait)
+      .next(KB_Bend_Down),
 };
 // clang-format on
 

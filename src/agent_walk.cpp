@@ -122,95 +122,97 @@ void handOver() {
   wm::abt = AB_Bend_Down;
 }
 
+// Lifting the left leg, the right one supporting: the first lift of a walk
+// (WF_Raise_Left_Leg) and the later ones (WF_Raise_Left_Leg2) move alike.
+// clang-format off
+constexpr Phase kLiftingTheLeftLeg =
+  Phase()
+      .drive(kLeftLeg,  S(2), {0, kWalkLean, 40, {-70, S(2, 2)}, 30, -kWalkLean})
+      .drive(kRightLeg, S(2), {0, kWalkLean, 10, -20, 10, -kWalkLean})
+      .reached(kLeftLeg, 2.8).reached(kRightLeg, 3.8);
+
 // The two extend phases are not mirror images: each keeps its own divisor,
 // swing hip pitch and ankle, reached poses and tolerances.
-// clang-format off
 constexpr Phase kPhases[] = {
   Phase(WF_Stand_Up)
-      .drive(kLeftArm, P(20), {-90, 0, 0, 0})
-      .drive(kRightArm, P(20), {-90, 0, 0, 0})
-      .drive(kLeftLeg, P(20), {0, 0, 0, 0, 0, 0})
-      .drive(kRightLeg, P(20), {0, 0, 0, 0, 0, 0})
+      .driveArms(P(20), kArmsDown)
+      .driveLegs(P(20), kStraightLeg)
       .reached(kLeftArm, 0.6).reached(kRightArm, 0.6)
       .reached(kLeftLeg, 0.6).reached(kRightLeg, 0.6)
       .next(crouchOncePlayStarts),
   Phase(WF_Bend_Down)
-      .drive(kLeftLeg, P(20), {0, 0, 10, -20, 10, 0})
-      .drive(kRightLeg, P(20), {0, 0, 10, -20, 10, 0})
+      .driveLegs(P(20), kCrouch)
       .reached(kLeftLeg, 1.8).reached(kRightLeg, 1.8)
       .everyCycle(crouching)
       .next(WF_Move_Body_Right),
   Phase(WF_Move_Body_Right)
-      .drive(kLeftLeg, S(1), {0, kWalkLean, 10, SK, 10, -kWalkLean})
-      .drive(kRightLeg, S(1), {0, kWalkLean, 10, SK, 10, -kWalkLean})
+      .driveLegs(S(1), {0, kWalkLean, 10, SK, 10, -kWalkLean})
       .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
       .printWhenLeft("9")
       .next(WF_Raise_Left_Leg),
-  Phase(WF_Raise_Left_Leg)
-      .drive(kLeftLeg, S(2), {0, kWalkLean, 40, {-70, S(2, 2)}, 30, -kWalkLean})
-      .drive(kRightLeg, S(2), {0, kWalkLean, 10, -20, 10, -kWalkLean})
-      .reached(kLeftLeg, 2.8).reached(kRightLeg, 3.8)
+  kLiftingTheLeftLeg.as(WF_Raise_Left_Leg)
       .everyCycle(liftingFirst)
       .next(extendLeftOrTurn),
-  Phase(WF_Raise_Left_Leg2)
-      .drive(kLeftLeg, S(2), {0, kWalkLean, 40, {-70, S(2, 2)}, 30, -kWalkLean})
-      .drive(kRightLeg, S(2), {0, kWalkLean, 10, -20, 10, -kWalkLean})
-      .reached(kLeftLeg, 2.8).reached(kRightLeg, 3.8)
+  kLiftingTheLeftLeg.as(WF_Raise_Left_Leg2)
       .everyCycle(liftingAgain)
       .next(extendLeftOrStop),
   Phase(WF_Extend_Left_Leg)
-      .drive(kLeftLeg, P(21), {0, -kWalkLean, {16, P(21, 2)}, {-20, P(21, 2.8)}, {4, P(21, 3)},
-                               kWalkLean})
+      .drive(kLeftLeg,  P(21), {0, -kWalkLean, {16, P(21, 2)}, {-20, P(21, 2.8)}, {4, P(21, 3)},
+                                kWalkLean})
       .drive(kRightLeg, P(21), {computed(rightYaw), -kWalkLean / 3, {-15, P(21, 1.1)}, K,
                                 computed(rightAnkle), kWalkLean / 3})
-      .reached(kLeftLeg, 0.8, {0, -10, 10, -20, 10, 10})
+      .reached(kLeftLeg,  0.8, {0, -10, 10, -20, 10, 10})
       .reached(kRightLeg, 0.8, {0, -10, 0, -25, 25, 10})
       .everyCycle(leftLanding)
       .printWhenLeft("WF_Raise_Right_Leg")
       .next(WF_Raise_Right_Leg),
   Phase(WF_Raise_Right_Leg)
-      .drive(kLeftLeg, S(2), {0, -kWalkLean, 10, -20, 10, kWalkLean})
+      .drive(kLeftLeg,  S(2), {0, -kWalkLean, 10, -20, 10, kWalkLean})
       .drive(kRightLeg, S(2), {0, -kWalkLean, 40, {-70, S(2, 2)}, 30, kWalkLean})
       .reached(kRightLeg, 2.8)
       .next(extendRightOrStop),
   Phase(WF_Extend_Right_Leg)
-      .drive(kLeftLeg, P(22), {computed(leftYaw), kWalkLean / 3, {-15, P(22, 1.1)}, K,
-                               computed(leftAnkle), -kWalkLean / 3})
+      .drive(kLeftLeg,  P(22), {computed(leftYaw), kWalkLean / 3, {-15, P(22, 1.1)}, K,
+                                computed(leftAnkle), -kWalkLean / 3})
       .drive(kRightLeg, P(22), {0, kWalkLean, {17, P(22, 2)}, {-20, P(22, 2.8)}, {3, P(22, 3)},
                                 -kWalkLean})
-      .reached(kLeftLeg, 2.8, {0, 10, 0, -10, 10, -10})
+      .reached(kLeftLeg,  2.8, {0, 10, 0, -10, 10, -10})
       .reached(kRightLeg, 2.8, {0, 10, 10, -20, 10, -10})
       .everyCycle(rightLanding)
       .next(WF_Raise_Left_Leg2),
   Phase(WF_Stop_Walk)
-      .drive(kLeftLeg, P(10), {0, 0, 10, -20, 10, 0})
-      .drive(kRightLeg, P(10), {0, 0, 10, -20, 10, 0})
+      .driveLegs(P(10), kCrouch)
       .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
-      .next(WF_Stop_Walk_Over).whenLeft(handOver),
+      .whenLeft(handOver)
+      .next(WF_Stop_Walk_Over),
 };
 
 // Turning on the spot (WF_Bend_Down2): the left leg swings one way or the
-// other by the side of the ball while the right leg yaws towards it. A ball
-// straight ahead (or an angle that is not a number) leaves the left leg still
-// and the phase never ends.
+// other by the side of the ball while the right leg, supporting, yaws
+// towards it. A ball straight ahead (or an angle that is not a number)
+// leaves the left leg still and the phase never ends.
+constexpr Targets kTurningSupport =
+    {computed(turningYaw), kWalkLean, 10, -20, 10, -kWalkLean};
 constexpr Phase kTurnBallRight =
   Phase(WF_Bend_Down2)
-      .drive(kLeftLeg, S(0.5), {0, kWalkLean, 15, {-10, S(0.5, 2)}, -5, -kWalkLean})
-      .drive(kRightLeg, SOver(2), {computed(turningYaw), kWalkLean, 10, -20, 10, -kWalkLean})
+      .drive(kLeftLeg,  S(0.5),   {0, kWalkLean, 15, {-10, S(0.5, 2)}, -5, -kWalkLean})
+      .drive(kRightLeg, SOver(2), kTurningSupport)
       .reached(kLeftLeg, 4.8)
       .everyCycle(turning)
-      .next(WF_Bend_Down).whenLeft(turnedRight);
+      .whenLeft(turnedRight)
+      .next(WF_Bend_Down);
 constexpr Phase kTurnBallLeft =
   Phase(WF_Bend_Down2)
-      .drive(kLeftLeg, S(1), {0, kWalkLean, {0, S(1, 2)}, {-30, S(1, 2)}, {25, S(1, 1.5)},
-                              -kWalkLean})
-      .drive(kRightLeg, SOver(1), {computed(turningYaw), kWalkLean, 10, -20, 10, -kWalkLean})
+      .drive(kLeftLeg,  S(1),     {0, kWalkLean, {0, S(1, 2)}, {-30, S(1, 2)}, {25, S(1, 1.5)},
+                                   -kWalkLean})
+      .drive(kRightLeg, SOver(1), kTurningSupport)
       .reached(kLeftLeg, 4.8)
       .everyCycle(turning)
-      .next(WF_Bend_Down).whenLeft(turnedLeft);
+      .whenLeft(turnedLeft)
+      .next(WF_Bend_Down);
 constexpr Phase kTurnBallAhead =
   Phase(WF_Bend_Down2)
-      .drive(kRightLeg, SOver(1), {computed(turningYaw), kWalkLean, 10, -20, 10, -kWalkLean})
+      .drive(kRightLeg, SOver(1), kTurningSupport)
       .everyCycle(turning);
 // clang-format on
 

@@ -123,6 +123,19 @@ struct Row {
   Targets targets;
 };
 
+// Poses more than one motion drives: the crouch the motions hand over in,
+// the arms hanging down (shoulder pitch -90), straight legs, and the push up
+// from the ground of the stand-up and the goalkeeper's recovery: legs folded,
+// then squatting, the arms forward.
+constexpr Targets kCrouch = {0, 0, 10, -20, 10, 0};
+constexpr Targets kArmsDown = {-90, 0, 0, 0};
+constexpr Targets kStraightLeg = {0, 0, 0, 0, 0, 0};
+constexpr Targets kLeftLegFolded = {-90, 45, 100, -130, 75, -45};
+constexpr Targets kRightLegFolded = {-90, -45, 100, -130, 75, 45};
+constexpr Targets kLeftLegSquatting = {0, 45, 100, -130, 30, -45};
+constexpr Targets kRightLegSquatting = {0, -45, 100, -130, 30, 45};
+constexpr Targets kPushingArms = {-20, 0, 0, 0};
+
 // Angles a reached test compares with, joint 1 first.
 struct Pose {
   double angles[6] = {};
@@ -173,20 +186,27 @@ class Phase {
     phase.rows[phase.row_count++] = {limb, law, targets};
     return phase;
   }
-  // The phase ends only when every tested limb is strictly within tol of
-  // `pose`, or of its drive row's targets (a leg's knee is not compared). A
+  // Both arms, or both legs, left first, with the same row.
+  constexpr Phase driveArms(Law law, const Targets& targets) const {
+    return drive(kLeftArm, law, targets).drive(kRightArm, law, targets);
+  }
+  constexpr Phase driveLegs(Law law, const Targets& targets) const {
+    return drive(kLeftLeg, law, targets).drive(kRightLeg, law, targets);
+  }
+  // The phase ends only when every tested limb is strictly within tol of the
+  // targets of `pose`, or of its drive row (a leg's knee is not compared). A
   // phase without reached tests never ends but by its time-out or its rule.
-  constexpr Phase reached(Limb limb, double tol, const Pose& pose) const {
+  constexpr Phase reached(Limb limb, double tol, const Targets& pose) const {
     Phase phase = *this;
-    phase.tests[phase.test_count++] = {limb, tol, pose};
+    Test& test = phase.tests[phase.test_count++];
+    test.limb = limb;
+    test.tol = tol;
+    for (int k = 0; k < 6; ++k) test.pose.angles[k] = pose.cells[k].target;
     return phase;
   }
   constexpr Phase reached(Limb limb, double tol) const {
     for (int r = 0; r < row_count; ++r) {
-      if (rows[r].limb != limb) continue;
-      Pose pose;
-      for (int k = 0; k < 6; ++k) pose.angles[k] = rows[r].targets.cells[k].target;
-      return reached(limb, tol, pose);
+      if (rows[r].limb == limb) return reached(limb, tol, rows[r].targets);
     }
     reachedTestBeforeItsDriveRow();
     return *this;
@@ -207,6 +227,8 @@ class Phase {
   constexpr Phase printWhenLeft(const char* text) const { return with(&Phase::leaving_line, text); }
   // Leaving, runs this (checks, hand-overs to other motions).
   constexpr Phase whenLeft(Hook hook) const { return with(&Phase::when_left, hook); }
+  // The same phase under another id (phases that move alike).
+  constexpr Phase as(int phase_id) const { return with(&Phase::id, phase_id); }
   // The phase the motion goes to when this one ends; without one it stays.
   constexpr Phase next(int phase_id) const { return with(&Phase::next_phase, phase_id); }
   // Leaving, runs `choice`, which returns the phase to go to (this one's id
