@@ -6,6 +6,7 @@
 
 #include "agent.h"
 #include "motion.h"
+#include "motion_tables.h"
 #include "world_model.h"
 
 namespace {
@@ -88,3 +89,5 @@ void Agent::around_ball() {
   // Phases 3 to 6 and values outside the phases have no keyframe.
   if (const Phase* phase = find(kPhases, now)) step(*phase, wm::abt);
 }
+
+motion::PhaseList motion::circlingPhases() { return listOf(kPhases); }

@@ -8,6 +8,7 @@
 
 #include "agent.h"
 #include "motion.h"
+#include "motion_tables.h"
 #include "world_model.h"
 
 namespace {
@@ -144,3 +145,5 @@ void Agent::climb_up() {
   // keyframe: every joint keeps the speed 0 of the cycle.
   if (const Phase* phase = find(kPhases, wm::cut)) step(*phase, wm::cut);
 }
+
+motion::PhaseList motion::standUpPhases() { return listOf(kPhases); }

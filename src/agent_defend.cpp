@@ -8,6 +8,7 @@
 
 #include "agent.h"
 #include "motion.h"
+#include "motion_tables.h"
 #include "world_model.h"
 
 namespace {
@@ -83,3 +84,5 @@ void Agent::defend() {
   if (!(wm::dis_to_ball < kCloseBall) && status == 0) return;
   step(kStatuses[status], status);
 }
+
+motion::PhaseList motion::goalkeeperStatuses() { return listOf(kStatuses); }

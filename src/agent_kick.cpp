@@ -4,6 +4,7 @@
 // KB_Move_Body_Right with the left.
 #include "agent.h"
 #include "motion.h"
+#include "motion_tables.h"
 #include "world_model.h"
 
 namespace {
@@ -75,3 +76,5 @@ void Agent::kick_ball() {
   // KB_Bend_Down (the kick is over) and 0 (never started) have no phase.
   if (const Phase* phase = find(kPhases, wm::kbs)) step(*phase, wm::kbs);
 }
+
+motion::PhaseList motion::kickPhases() { return listOf(kPhases); }

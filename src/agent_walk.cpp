@@ -9,6 +9,7 @@
 
 #include "agent.h"
 #include "motion.h"
+#include "motion_tables.h"
 #include "world_model.h"
 
 namespace {
@@ -233,4 +234,10 @@ void Agent::walk() {
   wm::best_lr = kWalkLean;
   wm::turn_ang = steeringAngle(wm::pol_ball.pal_angle);
   if (const Phase* phase = phaseOf(fresh ? WF_Stand_Up : wm::wft)) step(*phase, wm::wft);
+}
+
+motion::PhaseList motion::walkPhases() {
+  PhaseList phases = listOf(kPhases);
+  phases.insert(phases.end(), {&kTurnBallRight, &kTurnBallLeft, &kTurnBallAhead});
+  return phases;
 }

@@ -5,6 +5,7 @@
 #define VEXA_MOTION_H
 
 #include <cstddef>
+#include <vector>
 
 #include "objects.h"
 
@@ -262,6 +263,16 @@ int leave(const Phase& phase);
 template <typename PhaseId>
 void step(const Phase& phase, PhaseId& now) {
   now = static_cast<PhaseId>(ends(phase) ? leave(phase) : phase.id);
+}
+
+// The phases of a motion, for checks that must hold for each of them.
+using PhaseList = std::vector<const Phase*>;
+
+template <size_t N>
+PhaseList listOf(const Phase (&table)[N]) {
+  PhaseList phases;
+  for (const Phase& phase : table) phases.push_back(&phase);
+  return phases;
 }
 
 // The phase of the table with this id, or nullptr.
