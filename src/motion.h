@@ -50,7 +50,7 @@ bool ballCloseEnoughToStop();
 // written as a chain of named parts:
 //
 //   Phase(WF_Stop_Walk)
-//       .drive(kLeftLeg, P(10), kCrouch).drive(kRightLeg, P(10), kCrouch)
+//       .driveLegs(P(10), kCrouch)
 //       .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
 //       .whenLeft(handOver)
 //       .next(WF_Stop_Walk_Over)
@@ -126,8 +126,8 @@ struct Row {
 
 // Poses more than one motion drives: the crouch the motions hand over in,
 // the arms hanging down (shoulder pitch -90), straight legs, and the push up
-// from the ground of the stand-up and the goalkeeper's recovery: legs folded,
-// then squatting, the arms forward.
+// from the ground of the stand-up and the goalkeeper's recovery (legs
+// folded, then squatting, with the shoulders at -20).
 constexpr Targets kCrouch = {0, 0, 10, -20, 10, 0};
 constexpr Targets kArmsDown = {-90, 0, 0, 0};
 constexpr Targets kStraightLeg = {0, 0, 0, 0, 0, 0};
