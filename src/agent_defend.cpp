@@ -20,11 +20,24 @@ constexpr double kCloseBall = 2.0;
 // Cycles a pose is held, counted from the mark.
 constexpr int kHold = 100;
 
-// Statuses 1 and 2 hold the legs with the ankles driven to 80 but tested at
-// 75.
+// The legs in the dive of statuses 1 and 2: the ankles are driven to 80 but
+// tested at 75.
 // clang-format off
 constexpr Targets kDivingLeg = {0, 0, 10, -20, 80, 0};
 constexpr Targets kHeld = {0, 0, 10, -20, 75, 0};
+
+// Statuses 1 and 2: the arms in a pose of their own and the legs in the
+// dive, held for more than kHold cycles from the mark.
+constexpr Phase holdingTheDive(int status, const Targets& left_arm, const Targets& right_arm) {
+  return Phase(status)
+      .drive(kLeftArm,  P(5),  left_arm)
+      .drive(kRightArm, P(5),  right_arm)
+      .driveLegs(P(10), kDivingLeg)
+      .reached(kLeftLeg, 0.8, kHeld).reached(kRightLeg, 0.8, kHeld)
+      .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
+      .waitMoreThan(kHold)
+      .markWhenLeft();
+}
 
 // One phase per status, its id the status; every arm and leg joint driven.
 constexpr Phase kStatuses[] = {
@@ -35,24 +48,8 @@ constexpr Phase kStatuses[] = {
       .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
       .markWhenLeft().printWhenLeft("0")
       .next(1),
-  Phase(1)
-      .drive(kLeftArm,  P(5),  {90, 0, 90, -45})
-      .drive(kRightArm, P(5),  {90, 0, -90, 45})
-      .driveLegs(P(10), kDivingLeg)
-      .reached(kLeftLeg, 0.8, kHeld).reached(kRightLeg, 0.8, kHeld)
-      .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
-      .waitMoreThan(kHold)
-      .markWhenLeft().printWhenLeft("1")
-      .next(2),
-  Phase(2)
-      .drive(kLeftArm,  P(5),  {0, 0, 90, 0})
-      .drive(kRightArm, P(5),  {0, 0, -90, 0})
-      .driveLegs(P(10), kDivingLeg)
-      .reached(kLeftLeg, 0.8, kHeld).reached(kRightLeg, 0.8, kHeld)
-      .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
-      .waitMoreThan(kHold)
-      .markWhenLeft().printWhenLeft("2")
-      .next(3),
+  holdingTheDive(1, {90, 0, 90, -45}, {90, 0, -90, 45}).printWhenLeft("1").next(2),
+  holdingTheDive(2, {0, 0, 90, 0}, {0, 0, -90, 0}).printWhenLeft("2").next(3),
   Phase(3)
       .driveArms(P(1), kPushingArms)
       .drive(kLeftLeg,  P(15), kLeftLegFolded)
