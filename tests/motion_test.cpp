@@ -172,6 +172,51 @@ TEST_F(Motions, EveryPhaseWaitsAndTimesOutStrictly) {
   }
 }
 
+// The law a phase drives joint k of `limb` by: its cell's own or its row's,
+// FREE without a row.
+motion::Law lawOf(const motion::Phase& phase, Limb limb, int k) {
+  for (int r = 0; r < phase.row_count; ++r) {
+    const motion::Row& row = phase.rows[r];
+    const motion::Law& law = row.targets.cells[k - 1].law;
+    if (row.limb == limb) return law.kind == motion::LawKind::kRowLaw ? row.law : law;
+  }
+  return motion::FREE;
+}
+
+// In every phase a joint it does not drive keeps the speed it had, and a
+// coupled knee is minus the hip-pitch and ankle-pitch speeds of the same
+// cycle: those are written before it.
+TEST_F(Motions, EveryPhaseDrivesOnlyItsCellsAndItsKneesLast) {
+  const double kUnwritten = 12345;  // a speed no law gives here
+  for (const auto& [name, phase] : everyPhase()) {
+    SetUp();
+    placeFarOff();
+    for (int j = 0; j < int(JointId::head1); ++j) wm::agent.exec_ang(JointId(j)) = kUnwritten;
+    ends(*phase, 0);
+    for (Limb limb : {Limb::LeftArm, Limb::RightArm, Limb::LeftLeg, Limb::RightLeg}) {
+      for (int k = 1; k <= (isLeg(limb) ? 6 : 4); ++k) {
+        SCOPED_TRACE(testing::Message() << name << " phase " << phase->id << ", limb "
+                                        << int(limb) << ", joint " << k);
+        auto speed = [limb = limb](int j) { return wm::agent.exec_ang(limbJoint(limb, j)); };
+        const double knee = -(speed(3) + speed(5));
+        switch (lawOf(*phase, limb, k).kind) {
+          case motion::LawKind::kFree:
+            EXPECT_EQ(speed(k), kUnwritten);
+            break;
+          case motion::LawKind::kKnee:
+            EXPECT_EQ(speed(k), knee);
+            break;
+          case motion::LawKind::kSteppedKnee:
+            EXPECT_EQ(speed(k), motion::steppedSpeed(knee));
+            break;
+          default:
+            EXPECT_NE(speed(k), kUnwritten);
+        }
+      }
+    }
+  }
+}
+
 TEST_F(Motions, PhasesWithoutKeyframeDriveNothing) {
   const std::pair<const Motion*, std::vector<int>> cases[] = {
       {&kWalk, {0, WF_Move_Body_Left, WF_Auto_Walk, WF_Stop_Walk_Over}},
