@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "formatted.h"
+
 namespace fieldsim {
 namespace {
 
@@ -104,28 +106,30 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
 }
 
 std::string usage() {
-  return "usage: fieldsim [options]\n"
-         "A stand-in simulation server for 3D humanoid soccer agents.\n"
-         "  --port N            listen on 127.0.0.1:N (default 3100; 0 picks a free port)\n"
-         "  --sync              each cycle waits for every agent's reply (default)\n"
-         "  --realtime          one cycle every 20 ms\n"
-         "  --cycles N          end the game after N cycles (default: run until interrupted\n"
-         "                      or every agent has left)\n"
-         "  --agents N          start once N agents have registered (default 1)\n"
-         "  --join-timeout S    ...or after S seconds with those that have (default 30)\n"
-         "  --reply-timeout MS  sync mode: a reply later than this is late (default 1000)\n"
-         "  --ball X,Y          where the ball starts (default 0,0)\n"
-         "  --knock UNUM@CYCLE  knock the left team's player UNUM over at CYCLE (repeatable);\n"
-         "                      in the physics world, a push on the torso from behind\n"
-         "  --world W           physics (default): rigid bodies on the Open Dynamics Engine;\n"
-         "                      kinematic: the fast world of movement rules\n"
-         "  --cfm VALUE         physics: the world's constraint force mixing (default 1e-5)\n"
-         "  --solver S          physics: step (default, dWorldStep) or quick (dWorldQuickStep,\n"
-         "                      20 iterations)\n"
-         "  --trace FILE        one line per cycle: cycle, play mode, ball, robots' poses\n"
-         "  --svg FILE          a picture of the field with the robots' and the ball's paths\n"
-         "  --replay FILE       a page (HTML) that plays the game back in a browser, offline\n"
-         "A beam (beam X Y R) places the robot at X, Y facing R degrees, in its team's frame.\n";
+  return formatted(
+      "usage: fieldsim [options]\n"
+      "A stand-in simulation server for 3D humanoid soccer agents.\n"
+      "  --port N            listen on 127.0.0.1:N (default 3100; 0 picks a free port)\n"
+      "  --sync              each cycle waits for every agent's reply (default)\n"
+      "  --realtime          one cycle every 20 ms\n"
+      "  --cycles N          end the game after N cycles (default: run until interrupted\n"
+      "                      or every agent has left)\n"
+      "  --agents N          start once N agents have registered (default 1)\n"
+      "  --join-timeout S    ...or after S seconds with those that have (default 30)\n"
+      "  --reply-timeout MS  sync mode: a reply later than this is late (default 1000)\n"
+      "  --ball X,Y          where the ball starts (default 0,0)\n"
+      "  --knock UNUM@CYCLE  knock the left team's player UNUM over at CYCLE (repeatable);\n"
+      "                      in the physics world, a push on the torso from behind\n"
+      "  --world W           physics (default): rigid bodies on the Open Dynamics Engine;\n"
+      "                      kinematic: the fast world of movement rules\n"
+      "  --cfm VALUE         physics: the world's constraint force mixing (default %g)\n"
+      "  --solver S          physics: step (default, dWorldStep) or quick (dWorldQuickStep,\n"
+      "                      %d iterations)\n"
+      "  --trace FILE        one line per cycle: cycle, play mode, ball, robots' poses\n"
+      "  --svg FILE          a picture of the field with the robots' and the ball's paths\n"
+      "  --replay FILE       a page (HTML) that plays the game back in a browser, offline\n"
+      "A beam (beam X Y R) places the robot at X, Y facing R degrees, in its team's frame.\n",
+      physics::kWorldCfm, physics::kQuickStepIterations);
 }
 
 }  // namespace fieldsim

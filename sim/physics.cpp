@@ -12,15 +12,7 @@
 namespace fieldsim {
 namespace {
 
-constexpr double kGravity = -9.81;
-constexpr double kWorldErp = 0.2;
-constexpr double kSurfaceLayer = 0.001;
-constexpr int kMaxContacts = 4;
-constexpr int kQuickStepIterations = 20;
-
-constexpr double kBallMass = 0.026;
-constexpr double kBallDrag = 0.01;
-constexpr double kBallSpinDrag = 5e-5;
+using namespace physics;
 
 // A robot standing still in the agent's walking crouch withstands 2.25 N s
 // on its torso from behind and falls from 2.5 N s; a push gives twice that.
@@ -81,22 +73,22 @@ void initEngine() {
 dSurfaceParameters robotSurface() {
   dSurfaceParameters s{};
   s.mode = dContactSlip1 | dContactSlip2 | dContactSoftERP | dContactSoftCFM;
-  s.mu = dInfinity;
-  s.slip1 = s.slip2 = 5e-3;
-  s.soft_erp = 0.4;
-  s.soft_cfm = 1e-4;
+  s.mu = kRobotMu;
+  s.slip1 = s.slip2 = kRobotSlip;
+  s.soft_erp = kRobotSoftErp;
+  s.soft_cfm = kRobotSoftCfm;
   return s;
 }
 
 dSurfaceParameters ballSurface() {
   dSurfaceParameters s{};
   s.mode = dContactBounce | dContactSlip1 | dContactSlip2 | dContactSoftERP | dContactSoftCFM;
-  s.mu = dInfinity;
-  s.bounce = 0.8;
-  s.bounce_vel = 0.8;
-  s.slip1 = s.slip2 = 0.6;
-  s.soft_erp = 0.5;
-  s.soft_cfm = 0.05;
+  s.mu = kBallMu;
+  s.bounce = kBallBounce;
+  s.bounce_vel = kBallBounceSpeed;
+  s.slip1 = s.slip2 = kBallSlip;
+  s.soft_erp = kBallSoftErp;
+  s.soft_cfm = kBallSoftCfm;
   return s;
 }
 
@@ -127,10 +119,10 @@ PhysicsDynamics::~PhysicsDynamics() {
 
 void PhysicsDynamics::createWorld() {
   world_ = dWorldCreate();
-  dWorldSetGravity(world_, 0, 0, kGravity);
+  dWorldSetGravity(world_, 0, 0, -kGravity);
   dWorldSetERP(world_, kWorldErp);
   dWorldSetCFM(world_, settings_.cfm);
-  dWorldSetContactSurfaceLayer(world_, kSurfaceLayer);
+  dWorldSetContactSurfaceLayer(world_, kContactSurfaceLayer);
   dWorldSetAutoDisableFlag(world_, 0);
   dWorldSetQuickStepNumIterations(world_, kQuickStepIterations);
   space_ = dSimpleSpaceCreate(nullptr);
@@ -138,9 +130,9 @@ void PhysicsDynamics::createWorld() {
   ground_ = dCreatePlane(space_, 0, 0, 1, 0);
   ball_ = dBodyCreate(world_);
   dMass mass;
-  dMassSetSphereTotal(&mass, kBallMass, kPhysicsBallRadius);
+  dMassSetSphereTotal(&mass, kBallMass, kBallRadius);
   dBodySetMass(ball_, &mass);
-  ball_geom_ = dCreateSphere(space_, kPhysicsBallRadius);
+  ball_geom_ = dCreateSphere(space_, kBallRadius);
   dGeomSetBody(ball_geom_, ball_);
 }
 
@@ -182,7 +174,7 @@ void PhysicsDynamics::push(Robot& robot) {
 }
 
 void PhysicsDynamics::placeBall(Vec2 position) {
-  throwBall({position.x, position.y, kPhysicsBallRadius}, {});
+  throwBall({position.x, position.y, kBallRadius}, {});
 }
 
 void PhysicsDynamics::throwBall(Vec3 position, Vec3 velocity) {
@@ -206,10 +198,7 @@ std::vector<Robot*> PhysicsDynamics::step(bool ball_in_play) {
     robot->setEnabled(present);
     if (present) robot->prepareStep(settings_);
   }
-  const dReal* v = dBodyGetLinearVel(ball_);
-  const dReal* w = dBodyGetAngularVel(ball_);
-  dBodyAddForce(ball_, -kBallDrag * v[0], -kBallDrag * v[1], -kBallDrag * v[2]);
-  dBodyAddTorque(ball_, -kBallSpinDrag * w[0], -kBallSpinDrag * w[1], -kBallSpinDrag * w[2]);
+  applyDrag(ball_, kBallDrag, kBallSpinDrag);
   touching_ball_.clear();
   try {
     stepEngine();
@@ -358,8 +347,8 @@ void PhysicsDynamics::checkRobots() {
   }
   const Vec3 p = ball();
   const Vec3 v = ballVelocity();
-  if (std::isfinite(p.x + p.y + p.z + v.x + v.y + v.z) && std::fabs(p.x) < 100 &&
-      std::fabs(p.y) < 100 && std::fabs(p.z) < 100) {
+  if (std::isfinite(p.x + p.y + p.z + v.x + v.y + v.z) && std::fabs(p.x) < kMaxDistance &&
+      std::fabs(p.y) < kMaxDistance && std::fabs(p.z) < kMaxDistance) {
     good_ball_ = {p, {}, v, {}};
   } else {
     throwBall(good_ball_.position, {});
@@ -424,8 +413,7 @@ Polar PhysicsDynamics::seen(const Robot& robot, Vec3 point) const {
   const Vec3 eye = bodies.torsoPosition();
   const Vec3 v = bodies.toTorso({point.x - eye.x, point.y - eye.y, point.z - eye.z});
   const double flat = std::hypot(v.x, v.y);
-  return {std::hypot(flat, v.z), degrees(std::atan2(-v.x, v.y)),
-          degrees(std::atan2(v.z, flat))};
+  return {std::hypot(flat, v.z), degrees(std::atan2(-v.x, v.y)), degrees(std::atan2(v.z, flat))};
 }
 
 Vec3 PhysicsDynamics::camera(const Robot& robot) const {

@@ -1,18 +1,18 @@
 // The physics world: robots and ball as rigid bodies on the Open Dynamics
-// Engine, stepped as the simulation server of that era stepped them.
+// Engine, stepped as the simulation server of that era stepped them. Its
+// constants, each with its meaning and unit, are in physics_constants.h.
 //
-// - One dWorldStep of 0.02 s per cycle (no substeps), gravity -9.81, world
-//   ERP 0.2 and CFM 1e-5, contact surface layer 0.001 m, at most 4 contacts
-//   per pair of shapes.
-// - The robot (physics_robot.h): hinges with velocity motors (target speed
-//   clamped to 6.1395 rad/s, torque 10 N m, a speed holds until the next
-//   command for its joint) and stops at the joints' ranges; drag 0.01 on
-//   every part. A robot on the ground: mu infinite, slip 5e-3, soft ERP 0.4,
-//   soft CFM 1e-4, no bounce.
-// - The ball: radius 0.042 m, mass 0.026 kg, drag 0.01 (angular 5e-5),
-//   bounce 0.8 above 0.8 m/s, slip 0.6, soft ERP 0.5, soft CFM 0.05.
-// - Drag is a force against the motion: -0.01 N per m/s (and -0.01 N m per
-//   rad/s), applied every step.
+// - One dWorldStep per cycle, of the cycle's length (no substeps), with the
+//   world's gravity, ERP, CFM, contact surface layer and contacts per pair.
+// - The robot (physics_robot.h): hinges with velocity motors (the target
+//   speed clamped, the torque bounded, a speed holds until the next command
+//   for its joint) and stops at the joints' ranges; drag on every part. A
+//   robot on the ground: unbounded friction, slip, soft ERP and CFM, no
+//   bounce.
+// - The ball: its radius and mass, drag and spin drag, bounce above a
+//   speed, slip, soft ERP and CFM.
+// - Drag is a force against the motion, applied before every step by one
+//   function (applyDrag) to every robot part and the ball.
 // - Bodies never sleep (no auto-disable): a resting robot must still answer
 //   its motors at once, and sleeping would make the figures depend on the
 //   engine's sleep thresholds.
@@ -32,19 +32,18 @@
 #include <memory>
 #include <vector>
 
+#include "physics_constants.h"
 #include "physics_robot.h"
 #include "world.h"
 
 namespace fieldsim {
 
 struct PhysicsSettings {
-  double cfm = 1e-5;        // the world's constraint force mixing
-  bool quick_step = false;  // dWorldQuickStep, 20 iterations, instead of dWorldStep
-  double max_torque = 10;   // N m of every motor
+  double cfm = physics::kWorldCfm;               // the world's constraint force mixing
+  bool quick_step = false;                       // dWorldQuickStep instead of dWorldStep
+  double max_torque = physics::kMaxMotorTorque;  // N m of every motor
 };
 
-constexpr double kPhysicsBallRadius = 0.042;
-constexpr double kBeamHeight = 0.4;     // of the torso's centre
 constexpr double kFallenHeight = 0.25;  // a torso lower than this is fallen
 
 class PhysicsDynamics : public Dynamics {
@@ -59,8 +58,8 @@ class PhysicsDynamics : public Dynamics {
   std::vector<Robot*> step(bool ball_in_play) override;
 
   Vec3 ball() const override;
-  double ballExtent() const override { return kPhysicsBallRadius; }
-  double ballRadius() const override { return kPhysicsBallRadius; }
+  double ballExtent() const override { return physics::kBallRadius; }
+  double ballRadius() const override { return physics::kBallRadius; }
   bool fallen(const Robot& robot) const override;
   Senses senses(const Robot& robot) const override;
   Polar seen(const Robot& robot, Vec3 point) const override;

@@ -8,20 +8,7 @@
 namespace fieldsim {
 namespace {
 
-constexpr double kMaxMotorSpeed = 6.1395;  // rad/s
-constexpr double kStopErp = 0.8;
-constexpr double kStopCfm = 1e-8;
-constexpr double kJointCfm = 1e-8;
-constexpr double kDrag = 0.01;  // N per m/s, and N m per rad/s
-// A state beyond these is a blown-up one. The stepper's transients stay
-// below them: a small joint sphere can spin at a few hundred rad/s for a
-// step, and a foot can be torn some 30 cm off its ankle and be pulled back
-// by the error correction within a few steps; a blow-up passes them within
-// a step or two on its way to 1e32.
-constexpr double kMaxDistance = 100;  // m from the centre spot
-constexpr double kMaxSpeed = 100;     // m/s
-constexpr double kMaxSpin = 1000;     // rad/s
-constexpr double kMaxJointGap = 0.5;  // m between a hinge's two anchors
+using namespace physics;
 
 double length(Vec3 v) {
   return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
@@ -76,6 +63,13 @@ bool finiteWithin(Vec3 v, double bound) {
 
 }  // namespace
 
+void applyDrag(dBodyID body, double linear, double angular) {
+  const dReal* v = dBodyGetLinearVel(body);
+  const dReal* w = dBodyGetAngularVel(body);
+  dBodyAddForce(body, -linear * v[0], -linear * v[1], -linear * v[2]);
+  dBodyAddTorque(body, -angular * w[0], -angular * w[1], -angular * w[2]);
+}
+
 PhysicsRobot::PhysicsRobot(Robot& owner, dWorldID world, dSpaceID space, Vec2 position,
                            double heading)
     : owner_(owner), space_(dSimpleSpaceCreate(space)) {
@@ -125,12 +119,7 @@ void PhysicsRobot::prepareStep(const PhysicsSettings& settings) {
     dJointSetHingeParam(joints_[j], dParamVel, std::isfinite(speed) ? speed : 0);
     dJointSetHingeParam(joints_[j], dParamFMax, settings.max_torque);
   }
-  for (dBodyID body : bodies_) {
-    const dReal* v = dBodyGetLinearVel(body);
-    const dReal* w = dBodyGetAngularVel(body);
-    dBodyAddForce(body, -kDrag * v[0], -kDrag * v[1], -kDrag * v[2]);
-    dBodyAddTorque(body, -kDrag * w[0], -kDrag * w[1], -kDrag * w[2]);
-  }
+  for (dBodyID body : bodies_) applyDrag(body, kPartDrag, kPartDrag);
 }
 
 void PhysicsRobot::place(Vec2 position, double heading, double torso_height) {

@@ -15,6 +15,10 @@ namespace fieldsim {
 
 struct PhysicsSettings;
 
+// Drag, a force against the motion: -linear N per m/s and -angular N m per
+// rad/s, added to the body's forces for the next step.
+void applyDrag(dBodyID body, double linear, double angular);
+
 struct BodyState {
   Vec3 position;
   Quat orientation;

@@ -10,7 +10,7 @@
 namespace fieldsim {
 namespace {
 
-constexpr double kWeight = 4.6071 * 9.81;
+constexpr double kWeight = 4.6071 * physics::kGravity;
 constexpr int kTenSeconds = 500;
 
 struct Pose {
@@ -65,7 +65,8 @@ TEST_F(PhysicsTest, AFreeBodyFallsWithGravity) {
   // The stepper's semi-implicit Euler: after n steps of dt the drop is
   // g dt^2 n(n+1)/2, that is g t^2/2 with t^2 read as t(t+dt).
   const double t = 20 * kCycleSeconds;
-  EXPECT_NEAR(start - torso().z, 9.81 * t * (t + kCycleSeconds) / 2, 0.01 * 9.81 * t * t / 2);
+  EXPECT_NEAR(start - torso().z, physics::kGravity * t * (t + kCycleSeconds) / 2,
+              0.01 * physics::kGravity * t * t / 2);
 }
 
 TEST_F(PhysicsTest, ADroppedBallBouncesAndComesToRest) {
@@ -77,12 +78,12 @@ TEST_F(PhysicsTest, ADroppedBallBouncesAndComesToRest) {
   }
   EXPECT_GT(rebound, 0.3);  // restitution 0.8 of the impact speed would reach 0.64 m
   run(400);
-  EXPECT_NEAR(physics_->ball().z, kPhysicsBallRadius, 0.002);
+  EXPECT_NEAR(physics_->ball().z, physics::kBallRadius, 0.002);
   EXPECT_LT(distance3(physics_->ballVelocity(), {}), 0.001);
 }
 
 TEST_F(PhysicsTest, ARolledBallSlowsDownAndStops) {
-  physics_->throwBall({0, 0, kPhysicsBallRadius}, {2, 0, 0});
+  physics_->throwBall({0, 0, physics::kBallRadius}, {2, 0, 0});
   run(50);
   const double after_one_second = physics_->ballVelocity().x;
   EXPECT_LT(after_one_second, 1.5);
@@ -152,7 +153,8 @@ TEST_F(PhysicsTest, AJointTurnsAtItsCommandedSpeedUpToTheClampAndStopsAtItsRange
   EXPECT_NEAR(turned(kLae1, 1), 0.02, 0.001);
   EXPECT_NEAR(turned(kLae1, 1), 0.02, 0.001);
   turned(kRae1, -10);
-  EXPECT_NEAR(turned(kRae1, -10), -6.1395 * kCycleSeconds, 0.05 * 6.1395 * kCycleSeconds);
+  const double most = physics::kMaxMotorSpeed * kCycleSeconds;
+  EXPECT_NEAR(turned(kRae1, -10), -most, 0.05 * most);
   run(40);  // the speed holds until the next command
   EXPECT_NEAR(physics_->bodies(*robot_).angle(kRae1), -120, 1);
   EXPECT_GT(physics_->bodies(*robot_).angle(kLae1), 20);
