@@ -20,9 +20,12 @@
 //   not finite, out of bounds or torn at a joint (the stepper can blow up) is
 //   put back, at rest, in its posture of the last good cycle (torso pose and
 //   joint angles, every part placed from the robot's table, so that no joint
-//   error is left to blow it up again), and counted. An internal error of
-//   the engine, which would abort the process, rebuilds the whole world from
-//   the last good postures instead.
+//   error is left to blow it up again), and its record says so. An internal
+//   error of the engine, which would abort the process, rebuilds the whole
+//   world from the last good postures instead.
+// - The records: a robot's place and heading are its torso's, its feet are
+//   on the ground in a cycle in which a contact pushes them, and it touches
+//   the ball in a cycle in which any of its parts does.
 #ifndef FIELDSIM_PHYSICS_H
 #define FIELDSIM_PHYSICS_H
 
@@ -32,9 +35,9 @@
 #include <memory>
 #include <vector>
 
+#include "dynamics.h"
 #include "physics_constants.h"
 #include "physics_robot.h"
-#include "world.h"
 
 namespace fieldsim {
 
@@ -44,36 +47,32 @@ struct PhysicsSettings {
   double max_torque = physics::kMaxMotorTorque;  // N m of every motor
 };
 
-constexpr double kFallenHeight = 0.25;  // a torso lower than this is fallen
-
 class PhysicsDynamics : public Dynamics {
  public:
   explicit PhysicsDynamics(PhysicsSettings settings = {});
   ~PhysicsDynamics() override;
 
-  void addRobot(Robot& robot) override;
-  void place(Robot& robot, Vec2 position, double heading) override;
-  void push(Robot& robot) override;
+  void addRobot(Vec2 position, double heading) override;
+  void place(int robot, Vec2 position, double heading) override;
+  void push(int robot, double impulse, double direction) override;
   void placeBall(Vec2 position) override;
-  std::vector<Robot*> step(bool ball_in_play) override;
+  CycleRecord step(const std::vector<RobotCommand>& commands, bool ball_in_play) override;
 
-  Vec3 ball() const override;
-  double ballExtent() const override { return physics::kBallRadius; }
+  RobotRecord record(int robot) const override;
+  BallRecord ball() const override;
   double ballRadius() const override { return physics::kBallRadius; }
-  bool fallen(const Robot& robot) const override;
-  Senses senses(const Robot& robot) const override;
-  Polar seen(const Robot& robot, Vec3 point) const override;
-  Vec3 camera(const Robot& robot) const override;
-  std::array<PartPose, kPartCount> partPoses(const Robot& robot) const override;
-  std::string summary() const override;
+  double ballExtent() const override { return physics::kBallRadius; }
+  Polar seen(int robot, Vec3 point) const override;
+  Vec3 camera(int robot) const override;
+  std::array<PartPose, kPartCount> partPoses(int robot) const override;
+  std::string engine() const override;
+  int engineMessages() const override;
 
   // For tests and measurements: a robot's torso lifted to a height, the ball
-  // anywhere with a velocity, a robot's bodies' state.
-  void lift(Robot& robot, double torso_height);
+  // anywhere with a velocity, a robot's bodies.
+  void lift(int robot, double torso_height);
   void throwBall(Vec3 position, Vec3 velocity);
-  Vec3 ballVelocity() const;
-  PhysicsRobot& bodies(const Robot& robot) const;
-  int blowUps() const { return blow_ups_; }
+  PhysicsRobot& bodies(int robot) const { return *robots_[robot]; }
 
  private:
   struct FootContact {
@@ -92,8 +91,6 @@ class PhysicsDynamics : public Dynamics {
   void rebuild();
   void readFeet();
   void checkRobots();
-  std::vector<Robot*> findKickers(bool ball_in_play);
-  void countSteps(std::size_t r);
 
   PhysicsSettings settings_;
   dWorldID world_ = nullptr;
@@ -103,19 +100,12 @@ class PhysicsDynamics : public Dynamics {
   dBodyID ball_ = nullptr;
   dGeomID ball_geom_ = nullptr;
   std::vector<std::unique_ptr<PhysicsRobot>> robots_;
-  std::vector<Posture> good_;  // each robot's after the last good step
-  std::vector<bool> reset_;    // put back in this cycle: its feet do not read
-  BodyState good_ball_;
+  BodyState good_ball_;  // after the last good step
+  bool ball_reset_ = false;
+  bool rebuilt_ = false;
 
   std::deque<dJointFeedback> feedback_;
   std::vector<FootContact> foot_contacts_;
-  std::vector<PhysicsRobot*> touching_ball_;
-  std::vector<PhysicsRobot*> touched_before_;
-  // Per robot and foot: cycles in the air, and where the foot left the ground.
-  std::vector<std::array<int, 2>> air_cycles_;
-  std::vector<std::array<Vec3, 2>> lift_off_;
-  int blow_ups_ = 0;
-  int rebuilds_ = 0;
 };
 
 }  // namespace fieldsim

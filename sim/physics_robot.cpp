@@ -70,9 +70,8 @@ void applyDrag(dBodyID body, double linear, double angular) {
   dBodyAddTorque(body, -angular * w[0], -angular * w[1], -angular * w[2]);
 }
 
-PhysicsRobot::PhysicsRobot(Robot& owner, dWorldID world, dSpaceID space, Vec2 position,
-                           double heading)
-    : owner_(owner), space_(dSimpleSpaceCreate(space)) {
+PhysicsRobot::PhysicsRobot(dWorldID world, dSpaceID space, Vec2 position, double heading)
+    : space_(dSimpleSpaceCreate(space)) {
   const Quat turn = facing(heading);
   const Vec3 origin{position.x, position.y, kTorsoHeightAboveSoles};
   for (int p = 0; p < kPartCount; ++p) {
@@ -113,11 +112,11 @@ PhysicsRobot::~PhysicsRobot() {
   dSpaceDestroy(space_);
 }
 
-void PhysicsRobot::prepareStep(const PhysicsSettings& settings) {
+void PhysicsRobot::prepareStep(const std::array<double, kJointCount>& speeds, double max_torque) {
   for (int j = 0; j < kJointCount; ++j) {
-    const double speed = std::clamp(owner_.speeds[j], -kMaxMotorSpeed, kMaxMotorSpeed);
+    const double speed = std::clamp(speeds[j], -kMaxMotorSpeed, kMaxMotorSpeed);
     dJointSetHingeParam(joints_[j], dParamVel, std::isfinite(speed) ? speed : 0);
-    dJointSetHingeParam(joints_[j], dParamFMax, settings.max_torque);
+    dJointSetHingeParam(joints_[j], dParamFMax, max_torque);
   }
   for (dBodyID body : bodies_) applyDrag(body, kPartDrag, kPartDrag);
 }
@@ -144,18 +143,23 @@ void PhysicsRobot::assemble(const Posture& posture) {
   setState(state, true);
 }
 
-void PhysicsRobot::push(double impulse) {
+// A force over the next step that gives the impulse, along the torso's
+// forward axis (its y column) made horizontal and turned anticlockwise by
+// the direction: from the right (90) it pushes the robot to its left.
+void PhysicsRobot::push(double impulse, double direction) {
   const dReal* r = dBodyGetRotation(bodies_[kTorso]);
-  // The torso's forward axis (its y column), made horizontal.
-  const double fx = r[1];
-  const double fy = r[5];
-  const double norm = std::hypot(fx, fy);
+  const double norm = std::hypot(r[1], r[5]);
   if (norm < 1e-9) return;
+  const double cos = std::cos(radians(direction));
+  const double sin = std::sin(radians(direction));
+  const double fx = r[1] * cos - r[5] * sin;
+  const double fy = r[1] * sin + r[5] * cos;
   const double force = impulse / kCycleSeconds;
   dBodyAddForce(bodies_[kTorso], force * fx / norm, force * fy / norm, 0);
 }
 
 void PhysicsRobot::setEnabled(bool enabled) {
+  enabled_ = enabled;
   for (dBodyID body : bodies_) enabled ? dBodyEnable(body) : dBodyDisable(body);
   enabled ? dGeomEnable(reinterpret_cast<dGeomID>(space_))
           : dGeomDisable(reinterpret_cast<dGeomID>(space_));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formatted.h"
+#include "json.h"
 
 namespace fieldsim {
 namespace {
@@ -25,21 +26,6 @@ constexpr std::size_t kMaxQueued = 250;  // about 8 MB for 22 robots
 
 std::int16_t quantised(double value, double scale) {
   return static_cast<std::int16_t>(std::clamp(std::lround(value * scale), -32768L, 32767L));
-}
-
-// The page parses the header as JSON inside a script element: '<' is
-// escaped so that no text can close that element.
-std::string jsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto code = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\' || c == '<' || code < 0x20) {
-      out += formatted("\\u%04x", code);
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
 }
 
 const char* shapeName(Shape shape) {

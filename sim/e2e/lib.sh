@@ -107,3 +107,17 @@ pose_at() {
     '$2 == c { for (i = 7; i < NF; i += 4) if ($i == r) print $(i + 1), $(i + 2), $(i + 3) }' \
     "$work/trace.txt"
 }
+
+# How far a robot went round the ball while the ball lay at its start, in
+# degrees of its bearing from the ball (the trace's first ball position).
+went_round() {
+  awk -v r="$1" '
+    function bearing(dx, dy) { return atan2(dy, dx) * 45 / atan2(1, 1) }
+    NR == 1 { bx = $5; by = $6 }
+    $5 != bx || $6 != by { exit }
+    { for (i = 7; i < NF; i += 4) if ($i == r) {
+        b = bearing($(i + 1) - bx, $(i + 2) - by)
+        if (seen) { d = b - last; d -= 360 * int(d / 180); total += d }
+        last = b; seen = 1; if (total > most) most = total; if (total < least) least = total } }
+    END { printf "%.0f\n", most - least }' "$work/trace.txt"
+}

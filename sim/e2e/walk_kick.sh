@@ -4,7 +4,9 @@
 #
 #   walk_kick.sh FIELDSIM VEXA3D SOURCE_DIR BALL_X,BALL_Y CYCLES [circle]
 #
-# With "circle" the player must also have walked round the ball.
+# With "circle" the player must also have walked round the ball: its
+# bearing from the ball, while the ball lay where it started, turned by 45
+# degrees or more.
 source "$(dirname "$0")/lib.sh"
 ball=$4
 cycles=$5
@@ -24,8 +26,8 @@ grep -q "^wm::dis_to_ball0\.[0-2]" "$out" || fail "the player never found the ba
 grep -q "^kick \(left\|right\) leg$" "$out" || fail "the player did not kick"
 if [ "$expect_circling" = circle ]; then
   grep -q "^I'm Around Balling$" "$out" || fail "the player did not circle the ball"
-  sides=$(value_after "side steps" "$line")
-  [ "$sides" -ge 1 ] || fail "no side step around the ball"
+  turned=$(went_round L11)
+  awk -v t="$turned" 'BEGIN { exit !(t >= 45) }' || fail "it went only $turned degrees round the ball"
 fi
 kicks=$(value_after "kicks" "$line")
 [ "$kicks" -ge 1 ] || fail "fieldsim saw no kick"

@@ -52,20 +52,22 @@ void march(int cycle, std::array<double, kJointCount>& speeds) {
 }
 
 std::string playScenario() {
-  auto dynamics = std::make_unique<PhysicsDynamics>();
-  PhysicsDynamics& physics = *dynamics;
-  World world(Vec2{-1.75, 0.05}, std::move(dynamics));
-  Robot& robot = world.addRobot(TeamSide::kLeft, 2, "GOLDEN");
-  world.beam(robot, -2, 0, 0);
+  World world(Vec2{-1.75, 0.05}, std::make_unique<PhysicsDynamics>());
+  const int id = world.join(TeamSide::kLeft, 2, "GOLDEN");
+  world.beam(id, -2, 0, 0);
+  const Robot& robot = world.robot(id);
+  std::array<double, kJointCount> speeds{};
   std::string out;
   for (int cycle = 0; cycle < kCycles; ++cycle) {
-    if (cycle == kPushAt) world.knock(robot);
-    if (cycle < kMarchUntil) march(cycle, robot.speeds);
-    if (cycle == kMarchUntil) robot.speeds.fill(0);
+    if (cycle == kPushAt) world.push(TeamSide::kLeft, 2, kDefaultPushImpulse, 0);
+    if (cycle <= kMarchUntil) {
+      if (cycle < kMarchUntil) march(cycle, speeds);
+      if (cycle == kMarchUntil) speeds.fill(0);
+      for (int j = 0; j < kJointCount; ++j) world.command(id, j, speeds[j]);
+    }
     world.step();
-    const Senses senses = physics.senses(robot);
-    out += traceLine(world) + formatted(" torso %.5f feet %d%d",
-                                        physics.bodies(robot).torsoPosition().z,
+    const Senses& senses = robot.record.senses;
+    out += traceLine(world) + formatted(" torso %.5f feet %d%d", robot.record.torso_height,
                                         senses.feet[0].has_value(), senses.feet[1].has_value());
     if (world.cycle() % 50 == 0) {
       out += " angles";
