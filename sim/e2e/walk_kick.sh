@@ -17,8 +17,7 @@ start_agent VEXA3D 11
 wait_game
 
 out=$(output_of VEXA3D 11)
-line=$(robot_line L11)
-steps=$(value_after "steps" "$line")
+steps=$(result 'robot("L11")["steps"]')
 [ "$steps" -ge 4 ] || fail "the player took $steps steps"
 # It stopped because the ball was near: the last distance it measured
 # before the stop was under 0.3.
@@ -29,8 +28,8 @@ if [ "$expect_circling" = circle ]; then
   turned=$(went_round L11)
   awk -v t="$turned" 'BEGIN { exit !(t >= 45) }' || fail "it went only $turned degrees round the ball"
 fi
-kicks=$(value_after "kicks" "$line")
+kicks=$(result 'robot("L11")["kicks"]')
 [ "$kicks" -ge 1 ] || fail "fieldsim saw no kick"
-moved=$(sed -n 's/^ball: .*, \([0-9.]*\) m from its start.*/\1/p' "$work/fieldsim.txt")
+moved=$(result 'r["ball"]["moved"]')
 awk -v m="$moved" 'BEGIN { exit !(m >= 1) }' || fail "the ball moved only $moved m"
 echo "walked, stopped and kicked: $steps steps, the ball moved $moved m"
