@@ -2,8 +2,8 @@
 # A bad push or result option is refused before anything starts, with one
 # line on standard error and exit status 2: an unknown label, a negative or
 # non-finite impulse, a direction that is not a number, a result file in a
-# folder that does not exist. A game that no agent joins still leaves its
-# result file, with status "no-agents".
+# folder that does not exist. A game that no agent joins, or that cannot
+# start, still leaves its result file, with status "no-agents" or "error".
 #
 #   bad_options.sh FIELDSIM VEXA3D SOURCE_DIR
 source "$(dirname "$0")/lib.sh"
@@ -34,4 +34,10 @@ status=0
 [ "$status" -eq 1 ] || fail "a game without agents ended with status $status"
 [ "$(result '[r["status"], r["cycles"], r["robots"]]')" = '["no-agents", 0, []]' ] ||
   fail "no result file of a game without agents"
-echo "bad push and result options refused, each with one line; a game without agents has its file"
+status=0
+"$fieldsim_bin" --port 0 --trace "$work/missing/trace.txt" --result "$work/result.json" \
+  >/dev/null 2>&1 || status=$?
+[ "$status" -eq 1 ] || fail "a trace that cannot be written ended with status $status"
+[ "$(result 'r["status"], r["reason"]')" = "[\"error\", \"cannot write $work/missing/trace.txt\"]" ] ||
+  fail "no result file of a game that could not start: $(result 'r["status"], r["reason"]')"
+echo "bad push and result options refused, each with one line; games without agents or a trace have their file"

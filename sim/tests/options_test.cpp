@@ -1,0 +1,53 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+namespace fieldsim {
+namespace {
+
+std::optional<Options> parsed(std::vector<std::string> args, std::string& error) {
+  args.insert(args.begin(), "fieldsim");
+  return parseOptions(args, error);
+}
+
+// Every form of a push, --knock among them, in the order given; the whole
+// command line is kept for the result file.
+TEST(OptionsTest, PushesTakeALabelACycleAndOptionallyImpulseAndDirection) {
+  std::string error;
+  const auto options = parsed({"--push", "R7@300:2.5:-90", "--knock", "3@10", "--push", "L11@0:0"},
+                              error);
+  ASSERT_TRUE(options) << error;
+  ASSERT_EQ(options->pushes.size(), 3u);
+  const Push& first = options->pushes[0];
+  EXPECT_EQ(first.side, TeamSide::kRight);
+  EXPECT_EQ(first.number, 7);
+  EXPECT_EQ(first.cycle, 300);
+  EXPECT_DOUBLE_EQ(first.impulse, 2.5);
+  EXPECT_DOUBLE_EQ(first.direction, -90);
+  const Push& knock = options->pushes[1];
+  EXPECT_EQ(knock.side, TeamSide::kLeft);
+  EXPECT_EQ(knock.number, 3);
+  EXPECT_DOUBLE_EQ(knock.impulse, kDefaultPushImpulse);
+  EXPECT_DOUBLE_EQ(knock.direction, 0);
+  EXPECT_DOUBLE_EQ(options->pushes[2].impulse, 0);
+  EXPECT_EQ(options->command.size(), 7u);
+  EXPECT_EQ(options->command[1], "--push");
+}
+
+TEST(OptionsTest, ABadValueIsOneLineNamingTheOptionAndTheReason) {
+  std::string error;
+  EXPECT_FALSE(parsed({"--cycles", "10", "--push", "R12@5"}, error));
+  EXPECT_EQ(error, "--push R12@5: unknown label R12 (L1 to L11, R1 to R11)");
+  EXPECT_FALSE(parsed({"--push", "L2@5:1:2:3"}, error));
+  EXPECT_NE(error.find("expected LABEL@CYCLE"), std::string::npos) << error;
+  EXPECT_FALSE(parsed({"--push", "L2@-1"}, error));
+  EXPECT_NE(error.find("a cycle from 0"), std::string::npos) << error;
+  EXPECT_FALSE(parsed({"--result"}, error));
+  EXPECT_EQ(error, "--result needs a value");
+  EXPECT_FALSE(parsed({"--cycles", "ten"}, error));
+  EXPECT_EQ(error, "--cycles ten: bad value");
+  EXPECT_TRUE(parsed({"--result", "result.json"}, error)) << error;  // the folder here
+}
+
+}  // namespace
+}  // namespace fieldsim
