@@ -38,37 +38,11 @@ const char* playModeName(PlayMode mode) {
 }
 
 const char* eventName(EventKind kind) {
-  switch (kind) {
-    case EventKind::kJoin:
-      return "join";
-    case EventKind::kLeave:
-      return "leave";
-    case EventKind::kBeam:
-      return "beam";
-    case EventKind::kPlayMode:
-      return "play-mode";
-    case EventKind::kStep:
-      return "step";
-    case EventKind::kSideStep:
-      return "side-step";
-    case EventKind::kPush:
-      return "push";
-    case EventKind::kFall:
-      return "fall";
-    case EventKind::kGetUp:
-      return "get-up";
-    case EventKind::kNearBall:
-      return "near-ball";
-    case EventKind::kKick:
-      return "kick";
-    case EventKind::kGoal:
-      return "goal";
-    case EventKind::kBlowUp:
-      return "blow-up";
-    case EventKind::kLateReply:
-      return "late-reply";
-  }
-  return "?";
+  // In EventKind's order.
+  static const char* const kNames[] = {"join",      "leave", "beam",    "play-mode", "step",
+                                       "side-step", "push",  "fall",    "get-up",    "near-ball",
+                                       "kick",      "goal",  "blow-up", "late-reply"};
+  return kNames[static_cast<int>(kind)];
 }
 
 double distance(Vec2 a, Vec2 b) {
