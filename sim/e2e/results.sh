@@ -59,7 +59,10 @@ play --world physics --cycles 300 --push L2@200:5:180
 
 start_fieldsim --world kinematic
 start_agent VEXA3D 2
-until [ "$(wc -l <"$work/trace.txt" 2>/dev/null || echo 0)" -ge 100 ]; do sleep 0.05; done
+until [ "$(wc -l 2>/dev/null <"$work/trace.txt" || echo 0)" -ge 100 ]; do
+  kill -0 "$sim_pid" 2>/dev/null || fail "fieldsim ended before it was stopped"
+  sleep 0.05
+done
 kill -TERM "$sim_pid"
 wait_game
 [ "$(result '[r["status"], r["reason"], r["cycles"]]')" = \
