@@ -181,8 +181,13 @@ std::string usage() {
       "  --join-timeout S    ...or after S seconds with those that have (default 30)\n"
       "  --reply-timeout MS  sync mode: a reply later than this is late (default 1000)\n"
       "  --ball X,Y          where the ball starts (default 0,0)\n"
-      "  --knock UNUM@CYCLE  knock the left team's player UNUM over at CYCLE (repeatable);\n"
-      "                      in the physics world, a push on the torso from behind\n"
+      "  --push LABEL@CYCLE[:IMPULSE[:DIRECTION]]\n"
+      "                      push the robot LABEL (L2, R7) at CYCLE (repeatable). Physics:\n"
+      "                      IMPULSE N s on the torso (default %g) from DIRECTION degrees\n"
+      "                      in its own frame (default 0: from behind; 90: from its right;\n"
+      "                      180: from the front). Kinematic: any push knocks the robot\n"
+      "                      over, whatever its strength and direction\n"
+      "  --knock UNUM@CYCLE  the same as --push LUNUM@CYCLE\n"
       "  --world W           physics (default): rigid bodies on the Open Dynamics Engine;\n"
       "                      kinematic: the fast world of movement rules\n"
       "  --cfm VALUE         physics: the world's constraint force mixing (default %g)\n"
@@ -191,6 +196,8 @@ std::string usage() {
       "  --trace FILE        one line per cycle: cycle, play mode, ball, robots' poses\n"
       "  --svg FILE          a picture of the field with the robots' and the ball's paths\n"
       "  --replay FILE       a page (HTML) that plays the game back in a browser, offline\n"
+      "  --result FILE       the game's figures and events as JSON, written when it ends,\n"
+      "                      however it ends (its folder must exist)\n"
       "A beam (beam X Y R) places the robot at X, Y facing R degrees, in its team's frame.\n",
       kDefaultPushImpulse, physics::kWorldCfm, physics::kQuickStepIterations);
 }

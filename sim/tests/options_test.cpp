@@ -15,8 +15,8 @@ std::optional<Options> parsed(std::vector<std::string> args, std::string& error)
 // the e2e game bad_options.sh, which sees their one line and exit status.)
 TEST(OptionsTest, PushesTakeALabelACycleAndOptionallyImpulseAndDirection) {
   std::string error;
-  const auto options = parsed({"--push", "R7@300:2.5:-90", "--knock", "3@10", "--push", "L11@0:0"},
-                              error);
+  const auto options =
+      parsed({"--push", "R7@300:2.5:-90", "--knock", "3@10", "--push", "L11@0:0"}, error);
   ASSERT_TRUE(options) << error;
   ASSERT_EQ(options->pushes.size(), 3u);
   const Push& first = options->pushes[0];
@@ -33,6 +33,15 @@ TEST(OptionsTest, PushesTakeALabelACycleAndOptionallyImpulseAndDirection) {
   EXPECT_DOUBLE_EQ(options->pushes[2].impulse, 0);
   EXPECT_EQ(options->command.size(), 7u);
   EXPECT_EQ(options->command[1], "--push");
+}
+
+TEST(OptionsTest, TheHelpListsThePushAndResultOptionsWithTheirDefaults) {
+  const std::string help = usage();
+  for (const char* text :
+       {"--push LABEL@CYCLE[:IMPULSE[:DIRECTION]]", "(default 5)", "--knock UNUM@CYCLE",
+        "(default 1e-05)", "20 iterations", "--result FILE"}) {
+    EXPECT_NE(help.find(text), std::string::npos) << text;
+  }
 }
 
 }  // namespace
