@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -12,16 +15,32 @@
 
 namespace {
 
+using ::testing::EndsWith;
 using ::testing::MatchesRegex;
 using ::testing::Optional;
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
 
-std::string perception(const std::string& mode, bool feet = true) {
-  return "(time (now 1.00))(GS (t 0.00) (pm " + mode + "))(GYR (n torso) (rt 0.00 0.00 0.00))" +
+std::string perception(const std::string& mode, bool feet = true, int now = 1) {
+  return "(time (now " + std::to_string(now) + ".00))(GS (t 0.00) (pm " + mode +
+         "))(GYR (n torso) (rt 0.00 0.00 0.00))" +
          (feet ? "(FRP (n lf) (c 0.00 0.00 0.00) (f 0.00 0.00 22.00))"
                  "(FRP (n rf) (c 0.00 0.00 0.00) (f 0.00 0.00 22.00))"
                : "");
+}
+
+// The communications log of this process, in the working directory it
+// started in (each case then moves to a scratch directory).
+const std::filesystem::path kCommLog =
+    std::filesystem::current_path() / ".logfiles" / "Communications.log";
+
+std::string commLog() {
+  std::ifstream file(kCommLog, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::string logLine(const std::string& direction, const std::string& text) {
+  return direction + ": \"" + text + "\"\n";
 }
 
 const std::string kBeam = "(beam -3.000000 1.500000 0.000000)";
@@ -62,8 +81,11 @@ class AgentCycle : public ::testing::Test {
   std::thread agent;
 };
 
+// A game starts before kick-off: a first message without a play mode is
+// answered with a beam too.
 TEST_F(AgentCycle, TwentyBeamsBeforeKickOffThenEffectorStrings) {
-  for (int cycle = 0; cycle < 20; ++cycle) {
+  ASSERT_THAT(exchange("(time (now 0.00))"), Optional(kBeam));
+  for (int cycle = 1; cycle < 20; ++cycle) {
     ASSERT_THAT(exchange(perception("BeforeKickOff")), Optional(kBeam)) << "cycle " << cycle;
   }
   EXPECT_THAT(exchange(perception("BeforeKickOff")), Optional(MatchesRegex(kEffectorPattern)));
@@ -77,6 +99,28 @@ TEST_F(AgentCycle, TwentyBeamsBeforeKickOffThenEffectorStrings) {
   }
   EXPECT_EQ(beams, 20);
   EXPECT_EQ(wm::Sim_Cycle, 22);
+}
+
+// After many cycles the log holds, after the registration, each cycle's
+// perception and reply once and in order: lines written again by a later
+// cycle would make it grow with the square of the cycles.
+TEST_F(AgentCycle, TheLogHoldsEachCyclesLinesOnce) {
+  const std::string before = commLog();
+  const std::string init = "(init (unum 7)(teamname " + wm::m_team_name + "))";
+  ASSERT_THAT(before, EndsWith(logLine("Client -> Serever", frame(init)))) << "in " << kCommLog;
+  std::string cycles;
+  for (int cycle = 0; cycle < 60; ++cycle) {
+    const std::string message = perception(cycle < 20 ? "BeforeKickOff" : "PlayOn", true, cycle);
+    const std::optional<std::string> reply = exchange(message);
+    ASSERT_TRUE(reply.has_value()) << "cycle " << cycle;
+    cycles += logLine("Server -> Client", message) + logLine("Client -> Serever", frame(*reply));
+  }
+  peer.closeClient();
+  agent.join();
+  GetCapturedStdout();
+  const std::string log = commLog();
+  ASSERT_EQ(log.size(), before.size() + cycles.size());
+  EXPECT_EQ(log, before + cycles);
 }
 
 TEST_F(AgentCycle, FailedFirstReceiveSendsNothingButTheInit) {

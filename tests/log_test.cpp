@@ -43,6 +43,7 @@ TEST_F(LoggerFile, DisabledLoggerLeavesItsFileEmptyUntilEnabled) {
   EXPECT_EQ(readFile(path), "now");
 }
 
+// Each hold writes only what was logged while it lasted, once.
 TEST_F(LoggerFile, HeldItemsWaitAndThenGoOutTogetherInOrder) {
   Logger log(path.c_str(), true);
   log << "before ";
@@ -55,6 +56,11 @@ TEST_F(LoggerFile, HeldItemsWaitAndThenGoOutTogetherInOrder) {
   EXPECT_EQ(readFile(path), std::string("before a12.5\n\0\0", 15));
   log << "after";
   EXPECT_EQ(readFile(path).substr(15), "after");
+  {
+    LogHold hold(log);
+    log << " b";
+  }
+  EXPECT_EQ(readFile(path).substr(15), "after b");
 }
 
 TEST(Logger, UnopenableFileIsSilentlyLost) {

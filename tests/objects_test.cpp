@@ -19,4 +19,24 @@ TEST(AgentObject, IndexedAccessorsReachTheNamedJoints) {
   EXPECT_EQ(body.get_cur_ang_lle3(), 0);
 }
 
+// Velocity and acceleration are the first and second differences of the
+// positions, from the second and third position on; a robot speeding up
+// forwards and then braking gets an acceleration along x and then against it.
+TEST(DynamicObject, VelocityAndAccelerationAreDifferencesOfThePositions) {
+  PlayerObject player;
+  const VecPosition zero(0, 0, 0);
+  player.setPosition(VecPosition(1, 2, 0));
+  EXPECT_EQ(player.getVelocity(), zero);
+  EXPECT_EQ(player.getAccelaration(), zero);
+  player.setPosition(VecPosition(2, 1, 0));
+  EXPECT_EQ(player.getVelocity(), VecPosition(1, -1, 0));
+  EXPECT_EQ(player.getAccelaration(), zero);
+  player.setPosition(VecPosition(5, 0, 0));
+  EXPECT_EQ(player.getVelocity(), VecPosition(3, -1, 0));
+  EXPECT_EQ(player.getAccelaration(), VecPosition(2, 0, 0));
+  player.setPosition(VecPosition(6, -1, 0));
+  EXPECT_EQ(player.getAccelaration(), VecPosition(-2, 0, 0));
+  EXPECT_EQ(player.getPosition(), VecPosition(6, -1, 0));
+}
+
 }  // namespace

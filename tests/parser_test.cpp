@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -190,6 +192,27 @@ TEST_F(ParserTest, PmCountsOnlyWhereItOpensATagAndNeverReadsPastTheEnd) {
   EXPECT_EQ(wm::pm, PM_ILLEGAL);
   Parse("(GS (unum 1) (team left) (t 0.00) (pm PlayOn))");  // the team tag ends at its ')'
   EXPECT_EQ(wm::pm, PM_PLAY_ON);
+}
+
+// A parser right behind a "(" in memory: the byte before its text is not
+// part of the text and must never be taken for the "(" that opens a tag.
+struct ParserBehindAParenthesis {
+  char before[alignof(Parase)];
+  Parase parser;
+};
+static_assert(offsetof(ParserBehindAParenthesis, parser) == alignof(Parase));
+
+TEST_F(ParserTest, ATagsNameAtTheVeryStartOfTheTextOpensNoTag) {
+  const auto behind = std::make_unique<ParserBehindAParenthesis>();
+  std::memset(behind->before, '(', sizeof behind->before);
+  for (std::string start : {"pm Goal_Left", "team", "hear"}) {
+    wm::reset();
+    std::string text = start + " (HJ (n laj1) (ax 3.00))";
+    behind->parser.Get_Info(text.data());
+    behind->parser.Par_Info();
+    EXPECT_EQ(wm::pm, PM_BEFORE_KICK_OFF) << start;
+    EXPECT_EQ(wm::agent.get_cur_ang_lae1(), 3) << start;
+  }
 }
 
 TEST_F(ParserTest, TeamNamesAndSaidWordsAreNeverReadAsKeywords) {
