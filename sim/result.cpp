@@ -110,7 +110,8 @@ std::string resultJson(const World& world, const Options& options, const GameEnd
   out += ",\n  \"ball\": {\"start\": [" + jsonNumber(start.x) + ", " + jsonNumber(start.y) +
          "], \"end\": [" + jsonNumber(ball.x) + ", " + jsonNumber(ball.y) +
          "], \"moved\": " + jsonNumber(distance(start, ball)) + "}";
-  out += ",\n  \"robots\": " + list(world.robots(), robotJson);
+  out += ",\n  \"robots\": " +
+         list(world.robotsInTeamOrder(), [](const Robot* robot) { return robotJson(*robot); });
   out += ",\n  \"events\": " + list(world.events(), eventJson);
   return out + "\n}\n";
 }
