@@ -9,10 +9,11 @@
 # folder, its output in output.txt and its standard error, also in
 # output.txt, in errors.txt. The agent is $VEXA3D (default build/play/vexa3d,
 # which scripts/play.sh builds); $PLAYERS lists the shirt numbers to start
-# (default 1 to 11). A second after starting them, the players that have
-# already failed (no server there, an unknown host) are reported with their
-# last error line, and the exit status is 1; a player that ended well (exit
-# status 0) played a game the server has ended already.
+# (default 1 to 11). A moment after starting them ($VEXA_START_WAIT seconds,
+# default 1, less when every player has ended by then), the players that
+# have already failed (no server there, an unknown host) are reported with
+# their last error line, and the exit status is 1; a player that ended well
+# (exit status 0) played a game the server has ended already.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 
@@ -60,7 +61,15 @@ done
 echo "started $team (players ${PLAYERS:-1 to 11}) against $host:$port; output in $team_dir"
 
 # A player that cannot reach the server ends at once.
-sleep 1
+any_running() {
+  local pid
+  for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && return 0; done
+  return 1
+}
+for _ in $(seq $((${VEXA_START_WAIT:-1} * 10))); do
+  any_running || break
+  sleep 0.1
+done
 failed=0
 for i in "${!pids[@]}"; do
   pid=${pids[$i]} number=${numbers[$i]}

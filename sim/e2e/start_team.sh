@@ -17,7 +17,9 @@ with socket.socket() as s:
     print(s.getsockname()[1])')
 for port_given in "$free_port" abc; do
   status=0
-  VEXA3D=$agent_bin "$source_dir/scripts/start-team.sh" 127.0.0.1 "$port_given" "T$port_given" \
+  # Time for a slow start (the sanitizer build, a busy machine): the script
+  # waits less when every player has ended.
+  VEXA3D=$agent_bin VEXA_START_WAIT=60 "$source_dir/scripts/start-team.sh" 127.0.0.1 "$port_given" "T$port_given" \
     >"$out" 2>&1 || status=$?
   [ "$status" -eq 1 ] || fail "start-team.sh against port $port_given ended with status $status"
   for number in 2 3; do
@@ -28,7 +30,7 @@ done
 
 stop_team() { "$source_dir/scripts/kill-team.sh" >/dev/null 2>&1; }
 cleanup_hooks+=(stop_team)
-start_fieldsim --world kinematic --realtime --cycles 150 --agents 2
+start_fieldsim --world kinematic --realtime --cycles 1500 --agents 2
 (cd "$work" && VEXA3D=$(realpath --relative-to="$work" "$agent_bin") \
   "$source_dir/scripts/start-team.sh" 127.0.0.1 "$port") >"$out" 2>&1 ||
   fail "start-team.sh with a relative VEXA3D: $(cat "$out")"
