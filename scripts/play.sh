@@ -8,6 +8,10 @@
 # formations.conf in shirt-number order; from 12 on they form a second team,
 # RIVALS, numbered from 1 again. CYCLES (default 6000, two minutes of play)
 # bounds the game. The world is fieldsim's default, rigid-body physics.
+# While it plays, fieldsim shows its progress on this script's standard
+# output; Ctrl-C or SIGTERM ends the game early, and the summary and the
+# paths are still printed (exit status 130 or 143). Otherwise the exit status
+# is fieldsim's: 0, or 1 when a file could not be written.
 # Extra fieldsim options can be given in $FIELDSIM_ARGS, for instance
 # FIELDSIM_ARGS=--realtime to play at the pace of a real server, or
 # FIELDSIM_ARGS="--world kinematic" for the fast kinematic world.
@@ -19,8 +23,8 @@ cd "$repo"
 
 players=${1:-3}
 cycles=${2:-6000}
-if ! [[ $players =~ ^[0-9]+$ ]] || [ "$players" -lt 1 ] || [ "$players" -gt 22 ]; then
-  echo "usage: $0 [PLAYERS 1..22] [CYCLES]" >&2
+if ! [[ $players =~ ^([1-9]|1[0-9]|2[0-2])$ && $cycles =~ ^[1-9][0-9]*$ ]]; then
+  echo "usage: $0 [PLAYERS 1..22] [CYCLES from 1]" >&2
   exit 2
 fi
 
@@ -43,18 +47,40 @@ cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# The exit status of a child, however often a trapped signal cuts the wait
+# short.
+wait_for() {
+  local status
+  while :; do
+    status=0
+    wait "$1" || status=$?
+    [ "$status" -gt 128 ] && kill -0 "$1" 2>/dev/null || return "$status"
+  done
+}
 
 # The output file exists before fieldsim starts, so that the port can be
-# looked for at once.
+# looked for at once. fieldsim's progress goes to this script's standard
+# output (file descriptor 3), the rest of its output to the file.
 : >"$game/fieldsim.txt"
 # shellcheck disable=SC2086
 "$build/sim/fieldsim" --port 0 --agents "$players" --cycles "$cycles" \
   --trace "$game/trace.txt" --svg "$game/game.svg" --replay "$game/replay.html" \
-  --result "$game/result.json" ${FIELDSIM_ARGS:-} \
-  >"$game/fieldsim.txt" 2>&1 &
+  --result "$game/result.json" --progress /dev/fd/3 ${FIELDSIM_ARGS:-} \
+  3>&1 >"$game/fieldsim.txt" 2>&1 &
 sim=$!
 pids+=("$sim")
+# From here a signal ends the game, not the script: fieldsim is passed it,
+# ends the game at once and writes its files.
+stopped_by=""
+stop_game() {
+  stopped_by=$1
+  kill -"$1" "$sim" 2>/dev/null || true
+}
+trap 'stop_game INT' INT
+trap 'stop_game TERM' TERM
 port=""
 for _ in $(seq 100); do
   port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
@@ -63,10 +89,14 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 if [ -z "$port" ]; then
+  status=0
+  wait_for "$sim" || status=$?
   cat "$game/fieldsim.txt" >&2
-  exit 1
+  exit "$status"
 fi
-echo "fieldsim listens on port $port; $players players join"
+joining="$players players join"
+[ "$players" -gt 1 ] || joining="1 player joins"
+echo "fieldsim listens on port $port; $joining"
 
 for i in $(seq "$players"); do
   team=VEXA3D
@@ -83,15 +113,19 @@ for i in $(seq "$players"); do
   pids+=("$!")
 done
 
-wait "$sim" || true
-for pid in "${pids[@]:1}"; do wait "$pid" 2>/dev/null || true; done
+sim_status=0
+wait_for "$sim" || sim_status=$?
+for pid in "${pids[@]:1}"; do wait_for "$pid" 2>/dev/null || true; done
 pids=()
 
-sed -n '/game over/,$p' "$game/fieldsim.txt"
-echo
-echo "server output:      $game/fieldsim.txt"
-echo "trace, one line per cycle: $game/trace.txt"
-echo "picture:            $game/game.svg"
-echo "replay, open it in a browser: $game/replay.html"
-echo "result file (JSON): $game/result.json"
-echo "players' output:    $game/<team>-<number>/output.txt (logs in .logfiles/)"
+# fieldsim's summary and the files it wrote (or could not write); all of its
+# output when there was no game.
+if grep -q "^fieldsim: game over" "$game/fieldsim.txt"; then
+  sed -n '/^fieldsim: \(ended by\|every agent has left\|game over\)/,$p' "$game/fieldsim.txt"
+else
+  cat "$game/fieldsim.txt" >&2
+fi
+echo "server output: $game/fieldsim.txt"
+echo "players' output: $game/<team>-<number>/output.txt (logs in .logfiles/)"
+if [ -n "$stopped_by" ]; then exit $((128 + $(kill -l "$stopped_by"))); fi
+exit "$sim_status"

@@ -20,6 +20,11 @@ std::string formatted(const char* pattern, Args... args) {
   return text;
 }
 
+// "1 kick", "0 kicks", "3 kicks".
+inline std::string counted(int count, const char* noun) {
+  return formatted("%d %s%s", count, noun, count == 1 ? "" : "s");
+}
+
 }  // namespace fieldsim
 
 #endif

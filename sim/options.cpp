@@ -3,13 +3,18 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "formatted.h"
+#include "progress.h"
+#include "result.h"
 
 namespace fieldsim {
 namespace {
 
 constexpr int kMaxShirtNumber = 11;
+// Eleven days: its milliseconds fit the clock's integer (inf or 1e300 would not).
+constexpr double kMaxJoinTimeoutSeconds = 1e6;
 
 bool toInt(const std::string& text, int low, int high, int& value) {
   char* end = nullptr;
@@ -30,6 +35,28 @@ bool toPoint(const std::string& text, Vec2& point) {
   const auto comma = text.find(',');
   return comma != std::string::npos && toDouble(text.substr(0, comma), point.x) &&
          toDouble(text.substr(comma + 1), point.y);
+}
+
+// "X,Y" within the field's lines.
+std::string toBallStart(const std::string& text, Vec2& ball) {
+  if (!toPoint(text, ball)) return "expected X,Y";
+  if (std::abs(ball.x) <= kFieldHalfLength && std::abs(ball.y) <= kFieldHalfWidth) return "";
+  return formatted("the ball must start on the field (x from %g to %g, y from %g to %g)",
+                   -kFieldHalfLength, kFieldHalfLength, -kFieldHalfWidth, kFieldHalfWidth);
+}
+
+std::string toCfm(const std::string& text, double& cfm) {
+  const bool ok = toDouble(text, cfm) && std::isfinite(cfm) && cfm > 0;
+  return ok ? "" : "the CFM must be a finite number above 0";
+}
+
+std::string toCycles(const std::string& text, int& cycles) {
+  if (toInt(text, 1, 1 << 30, cycles)) return "";
+  return "a whole number from 1 to 2^30 (without --cycles the game runs until it is stopped)";
+}
+
+bool toTimeout(const std::string& text, double& seconds) {
+  return toDouble(text, seconds) && seconds >= 0 && seconds <= kMaxJoinTimeoutSeconds;
 }
 
 bool toSide(char letter, TeamSide& side) {
@@ -79,14 +106,16 @@ std::string toKnock(const std::string& text, Push& push) {
   return toPush("L" + text, push);
 }
 
-// A file fieldsim writes at the end: its folder must be there at the start.
-std::string toOutputFile(const std::string& text, std::string& path) {
+// The result file tells how any game ended, one that could not start among
+// them, so it is checked before anything else: it can be written there.
+std::string toResultFile(const std::string& text, std::string& path) {
   if (text.empty()) return "no file name";
   const std::filesystem::path folder = std::filesystem::path(text).parent_path();
   std::error_code error;
   if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
     return "the folder " + folder.string() + " does not exist";
   }
+  if (!canWriteResult(text)) return "cannot be written there";
   path = text;
   return "";
 }
@@ -112,38 +141,56 @@ std::string readValue(Options& options, const std::string& flag, const std::stri
   Push push;
   if (flag == "--push") return pushed(toPush(value, push), push);
   if (flag == "--knock") return pushed(toKnock(value, push), push);
-  if (flag == "--result") return toOutputFile(value, options.result_file);
+  if (flag == "--result") return toResultFile(value, options.result_file);
+  if (flag == "--ball") return toBallStart(value, options.ball);
+  if (flag == "--cfm") return toCfm(value, options.physics.cfm);
+  if (flag == "--cycles") return toCycles(value, options.cycles);
   bool ok = !value.empty();
   if (flag == "--port") ok = toInt(value, 0, 65535, options.port);
-  if (flag == "--cycles") ok = toInt(value, 0, 1 << 30, options.cycles);
   if (flag == "--agents") ok = toInt(value, 1, 22, options.agents);
-  if (flag == "--join-timeout") {
-    ok = toDouble(value, options.join_timeout_seconds) && options.join_timeout_seconds >= 0;
-  }
+  if (flag == "--join-timeout") ok = toTimeout(value, options.join_timeout_seconds);
   if (flag == "--reply-timeout") ok = toInt(value, 1, 600000, options.reply_timeout_ms);
-  if (flag == "--ball") ok = toPoint(value, options.ball);
   if (flag == "--world") ok = toWorld(value, options.world);
-  if (flag == "--cfm") ok = toDouble(value, options.physics.cfm) && options.physics.cfm >= 0;
   if (flag == "--solver") ok = toSolver(value, options.physics.quick_step);
   if (flag == "--trace") options.trace_file = value;
   if (flag == "--svg") options.svg_file = value;
   if (flag == "--replay") options.replay_file = value;
+  if (flag == "--progress") options.progress_file = value;
   return ok ? "" : "bad value";
 }
 
 bool takesValue(const std::string& flag) {
-  for (const char* name :
-       {"--port", "--cycles", "--agents", "--join-timeout", "--reply-timeout", "--ball", "--push",
-        "--knock", "--world", "--cfm", "--solver", "--trace", "--svg", "--replay", "--result"}) {
+  for (const char* name : {"--port", "--cycles", "--agents", "--join-timeout", "--reply-timeout",
+                           "--ball", "--push", "--knock", "--world", "--cfm", "--solver", "--trace",
+                           "--svg", "--replay", "--result", "--progress"}) {
     if (flag == name) return true;
   }
   return false;
+}
+
+// A value never begins with "--", so that an option given without its value
+// is not taken for the value ("--trace --port 0").
+bool isOption(const std::string& arg) {
+  return arg.rfind("--", 0) == 0;
+}
+
+// The physics world's options given for the kinematic world, which has no
+// engine to set.
+std::string worldMismatch(const Options& options, const std::set<std::string>& given) {
+  if (options.world != WorldKind::kKinematic) return "";
+  for (const char* flag : {"--cfm", "--solver"}) {
+    if (given.count(flag) > 0) {
+      return std::string(flag) + " applies to the physics world only, not to --world kinematic";
+    }
+  }
+  return "";
 }
 
 }  // namespace
 
 std::optional<Options> parseOptions(const std::vector<std::string>& command, std::string& error) {
   Options options;
+  std::set<std::string> given;
   options.command = command;
   const std::vector<std::string> args(command.begin() + (command.empty() ? 0 : 1), command.end());
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -157,14 +204,18 @@ std::optional<Options> parseOptions(const std::vector<std::string>& command, std
     } else if (!takesValue(flag)) {
       error = "unknown option " + flag + " (fieldsim --help lists them)";
       return std::nullopt;
-    } else if (i + 1 == args.size()) {
-      error = flag + " needs a value";
+    } else if (i + 1 == args.size() || isOption(args[i + 1])) {
+      error =
+          flag + " needs a value" + (i + 1 == args.size() ? "" : ", not the option " + args[i + 1]);
       return std::nullopt;
     } else if (const std::string bad = readValue(options, flag, args[++i]); !bad.empty()) {
       error = flag + " " + args[i] + ": " + bad;
       return std::nullopt;
     }
+    given.insert(flag);
   }
+  error = worldMismatch(options, given);
+  if (!error.empty()) return std::nullopt;
   return options;
 }
 
@@ -175,12 +226,12 @@ std::string usage() {
       "  --port N            listen on 127.0.0.1:N (default 3100; 0 picks a free port)\n"
       "  --sync              each cycle waits for every agent's reply (default)\n"
       "  --realtime          one cycle every 20 ms\n"
-      "  --cycles N          end the game after N cycles (default: run until interrupted\n"
-      "                      or every agent has left)\n"
+      "  --cycles N          end the game after N cycles, N from 1 (default: run until\n"
+      "                      interrupted or every agent has left)\n"
       "  --agents N          start once N agents have registered (default 1)\n"
       "  --join-timeout S    ...or after S seconds with those that have (default 30)\n"
       "  --reply-timeout MS  sync mode: a reply later than this is late (default 1000)\n"
-      "  --ball X,Y          where the ball starts (default 0,0)\n"
+      "  --ball X,Y          where the ball starts, on the field (default 0,0)\n"
       "  --push LABEL@CYCLE[:IMPULSE[:DIRECTION]]\n"
       "                      push the robot LABEL (L2, R7) at CYCLE (repeatable). Physics:\n"
       "                      IMPULSE N s on the torso (default %g) from DIRECTION degrees\n"
@@ -190,7 +241,8 @@ std::string usage() {
       "  --knock UNUM@CYCLE  the same as --push LUNUM@CYCLE\n"
       "  --world W           physics (default): rigid bodies on the Open Dynamics Engine;\n"
       "                      kinematic: the fast world of movement rules\n"
-      "  --cfm VALUE         physics: the world's constraint force mixing (default %g)\n"
+      "  --cfm VALUE         physics: the world's constraint force mixing, above 0\n"
+      "                      (default %g)\n"
       "  --solver S          physics: step (default, dWorldStep) or quick (dWorldQuickStep,\n"
       "                      %d iterations)\n"
       "  --trace FILE        one line per cycle: cycle, play mode, ball, robots' poses\n"
@@ -198,8 +250,14 @@ std::string usage() {
       "  --replay FILE       a page (HTML) that plays the game back in a browser, offline\n"
       "  --result FILE       the game's figures and events as JSON, written when it ends,\n"
       "                      however it ends (its folder must exist)\n"
+      "  --progress FILE     the game's progress for a person watching, appended (/dev/fd/N:\n"
+      "                      the open descriptor N itself): on a terminal one line redrawn\n"
+      "                      in place, elsewhere a line every %g s\n"
+      "Every file is tried before the port opens; one that cannot be written, then or at\n"
+      "the end, is an error line and exit status 1. A refused option is one line and exit\n"
+      "status 2.\n"
       "A beam (beam X Y R) places the robot at X, Y facing R degrees, in its team's frame.\n",
-      kDefaultPushImpulse, physics::kWorldCfm, physics::kQuickStepIterations);
+      kDefaultPushImpulse, physics::kWorldCfm, physics::kQuickStepIterations, kPlainLineSeconds);
 }
 
 }  // namespace fieldsim

@@ -26,7 +26,7 @@ struct Options {
   std::vector<std::string> command;  // the whole command line, program first
   int port = 3100;                   // 0 picks a free port
   bool realtime = false;
-  int cycles = 0;  // 0: until interrupted or every agent has left
+  int cycles = 0;  // 0 (no --cycles): until interrupted or every agent has left
   int agents = 1;  // the game starts once this many have registered
   double join_timeout_seconds = 30;
   int reply_timeout_ms = 1000;
@@ -38,11 +38,13 @@ struct Options {
   WorldKind world = WorldKind::kPhysics;
   PhysicsSettings physics;
   std::string replay_file;
+  std::string progress_file;  // the live progress line, for a person watching
   bool help = false;
 };
 
 // Reads the command line (the program's name first); nullopt with `error`
-// set to one line when an option is unknown or has a bad value.
+// set to one line when an option is unknown, lacks its value, has a bad
+// value or does not apply to the chosen world.
 std::optional<Options> parseOptions(const std::vector<std::string>& command, std::string& error);
 std::string usage();
 

@@ -8,13 +8,6 @@ namespace {
 constexpr double kScale = 50;   // pixels per metre
 constexpr double kMargin = 60;  // pixels around the field, where robots may stray
 
-std::string scoreText(const World& world) {
-  const std::string score = formatted("%s %d:%d", world.teamName(TeamSide::kLeft).c_str(),
-                                      world.score(TeamSide::kLeft), world.score(TeamSide::kRight));
-  const std::string right = world.teamName(TeamSide::kRight);
-  return right.empty() ? score : score + " " + right;
-}
-
 double px(double x) {
   return kMargin + (x + kFieldHalfLength) * kScale;
 }
@@ -100,6 +93,13 @@ std::string engineLine(const World& world) {
 
 }  // namespace
 
+std::string scoreText(const World& world) {
+  const std::string score = formatted("%s %d:%d", world.teamName(TeamSide::kLeft).c_str(),
+                                      world.score(TeamSide::kLeft), world.score(TeamSide::kRight));
+  const std::string right = world.teamName(TeamSide::kRight);
+  return right.empty() ? score : score + " " + right;
+}
+
 std::string progressLine(const World& world) {
   std::string out = formatted("fieldsim: %.2f s, cycle %d, %s, %s, ball (%.2f, %.2f)", world.time(),
                               world.cycle(), playModeName(world.mode()), scoreText(world).c_str(),
@@ -132,18 +132,19 @@ std::string summary(const World& world, double wall_seconds) {
   out += "score: " + scoreText(world) + "\n";
   const Vec2 start = world.ballStart();
   const Vec2 end = world.ball();
-  out += formatted("ball: from (%.2f, %.2f) to (%.2f, %.2f), %.2f m from its start, %d kicks\n",
-                   start.x, start.y, end.x, end.y, distance(start, end), world.kicks());
+  out += formatted("ball: from (%.2f, %.2f) to (%.2f, %.2f), %.2f m from its start, %s\n", start.x,
+                   start.y, end.x, end.y, distance(start, end),
+                   counted(world.kicks(), "kick").c_str());
   int received = 0;
   int sent = 0;
-  for (const Robot& robot : world.robots()) {
-    const RobotStats& s = robot.stats;
+  for (const Robot* robot : world.robotsInTeamOrder()) {
+    const RobotStats& s = robot->stats;
     out += formatted(
         "agent %s (%s %d): beams %d, steps %d, side steps %d, kicks %d, falls %d, get-ups %d, "
         "late replies %d, messages in %d out %d%s\n",
-        robot.label().c_str(), robot.team.c_str(), robot.number, s.beams, s.steps, s.side_steps,
+        robot->label().c_str(), robot->team.c_str(), robot->number, s.beams, s.steps, s.side_steps,
         s.kicks, s.falls, s.get_ups, s.late_replies, s.messages_in, s.messages_out,
-        robot.present ? "" : ", left early");
+        robot->present ? "" : ", left early");
     received += s.messages_in;
     sent += s.messages_out;
   }
@@ -161,8 +162,9 @@ std::string svgPicture(const World& world) {
   out += field();
   for (const Robot& robot : world.robots()) out += robotPath(robot);
   out += ballPath(world);
-  out += formatted("<text x=\"%.0f\" y=\"%.0f\" font-size=\"14\">%s, %d cycles, %d kicks</text>\n",
-                   kMargin, height + 15, scoreText(world).c_str(), world.cycle(), world.kicks());
+  out += formatted("<text x=\"%.0f\" y=\"%.0f\" font-size=\"14\">%s, %s, %s</text>\n", kMargin,
+                   height + 15, scoreText(world).c_str(), counted(world.cycle(), "cycle").c_str(),
+                   counted(world.kicks(), "kick").c_str());
   return out + "</svg>\n";
 }
 

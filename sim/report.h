@@ -9,6 +9,9 @@
 
 namespace fieldsim {
 
+// "VEXA3D 1:0 RIVALS"; a side no team took has no name ("VEXA3D 0:0").
+std::string scoreText(const World& world);
+
 // Cycle, play mode, score, ball and robots.
 std::string progressLine(const World& world);
 

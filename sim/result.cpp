@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "formatted.h"
@@ -10,6 +11,11 @@
 
 namespace fieldsim {
 namespace {
+
+// Where the file is written before it is renamed.
+std::string temporaryName(const std::string& path) {
+  return path + ".part" + std::to_string(getpid());
+}
 
 std::string nameOrNull(const std::string& name) {
   return name.empty() ? "null" : jsonString(name);
@@ -110,13 +116,23 @@ std::string resultJson(const World& world, const Options& options, const GameEnd
   out += ",\n  \"ball\": {\"start\": [" + jsonNumber(start.x) + ", " + jsonNumber(start.y) +
          "], \"end\": [" + jsonNumber(ball.x) + ", " + jsonNumber(ball.y) +
          "], \"moved\": " + jsonNumber(distance(start, ball)) + "}";
-  out += ",\n  \"robots\": " + list(world.robots(), robotJson);
+  out += ",\n  \"robots\": " +
+         list(world.robotsInTeamOrder(), [](const Robot* robot) { return robotJson(*robot); });
   out += ",\n  \"events\": " + list(world.events(), eventJson);
   return out + "\n}\n";
 }
 
+bool canWriteResult(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return false;
+  const std::string temporary = temporaryName(path);
+  const bool created = std::ofstream(temporary).is_open();
+  std::remove(temporary.c_str());
+  return created;
+}
+
 bool writeResult(const std::string& path, const std::string& json) {
-  const std::string temporary = path + ".part" + std::to_string(getpid());
+  const std::string temporary = temporaryName(path);
   {
     std::ofstream out(temporary, std::ios::binary);
     out << json;

@@ -26,6 +26,9 @@ struct GameEnd {
 };
 
 std::string resultJson(const World& world, const Options& options, const GameEnd& end);
+// Whether the file can be written at the end: it is not a folder, and its
+// temporary file can be created (and is removed again).
+bool canWriteResult(const std::string& path);
 // False when the file could not be written.
 bool writeResult(const std::string& path, const std::string& json);
 

@@ -16,6 +16,7 @@
 #include "kinematic.h"
 #include "perception.h"
 #include "physics.h"
+#include "progress.h"
 #include "report.h"
 
 namespace fieldsim {
@@ -48,8 +49,10 @@ int millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
 
 }  // namespace
 
+// The first signal is the one the game ends by; Ctrl-C from a terminal may
+// be followed by the SIGTERM of a script that passes it on.
 void requestStop(int signal) {
-  stop_requested = signal;
+  if (stop_requested == 0) stop_requested = signal;
 }
 
 namespace {
@@ -82,27 +85,49 @@ int Server::run() {
     writeResultFile({"no-agents", reason});
     return 1;
   }
+  warnOfAbsentPushes();
   return finish(play());
 }
 
+// Every file is opened before the port is listened on, so that no agent
+// joins a game that cannot keep its record (the result file was tried with
+// the options).
 std::string Server::prepare() {
-  if (!listenOn(options_.port)) return "cannot listen on port " + std::to_string(options_.port);
   if (!options_.trace_file.empty()) {
     trace_.open(options_.trace_file);
     if (!trace_) return "cannot write " + options_.trace_file;
+  }
+  if (!options_.svg_file.empty()) {
+    svg_.open(options_.svg_file);
+    if (!svg_) return "cannot write " + options_.svg_file;
   }
   if (!options_.replay_file.empty()) {
     replay_ = std::make_unique<ReplayWriter>(options_.replay_file);
     if (!replay_->ok()) return "cannot write " + options_.replay_file;
   }
+  if (!options_.progress_file.empty()) {
+    progress_ = std::make_unique<ProgressDisplay>(options_.progress_file);
+    if (!progress_->ok()) return "cannot write " + options_.progress_file;
+  }
+  if (!listenOn(options_.port)) return "cannot listen on port " + std::to_string(options_.port);
   return "";
+}
+
+// A push of a robot that is not there does nothing (its event says so); said
+// at the kick-off, since a mistyped label would otherwise go unnoticed.
+void Server::warnOfAbsentPushes() const {
+  for (const Push& push : options_.pushes) {
+    const Robot* robot = world_.findRobot(push.side, push.number);
+    if (robot != nullptr && robot->present) continue;
+    std::cerr << "fieldsim: warning: " << (push.side == TeamSide::kLeft ? "L" : "R") << push.number
+              << ", to be pushed at cycle " << push.cycle << ", is not in the game\n";
+  }
 }
 
 // The cycles asked for, or until every agent has left; a signal or the
 // agents' leaving cuts the game short.
 GameEnd Server::play() {
-  const auto start = Clock::now();
-  kick_off_time_ = start;
+  kick_off_time_ = Clock::now();
   GameEnd end{"completed", ""};
   while (!stop_requested) {
     playCycle();
@@ -113,8 +138,11 @@ GameEnd Server::play() {
       break;
     }
   }
-  if (stop_requested) end = {"interrupted", stopReason()};
-  end.wall_seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  if (stop_requested) {
+    end = {"interrupted", stopReason()};
+    std::cout << "fieldsim: " << end.reason << "\n";
+  }
+  end.wall_seconds = secondsSinceKickOff();
   return end;
 }
 
@@ -174,6 +202,11 @@ void Server::playCycle() {
   if (trace_.is_open()) trace_ << traceLine(world_) << "\n";
   if (replay_ && ReplayWriter::records(world_.cycle())) replay_->add(takeSnapshot(world_));
   if (world_.cycle() % kProgressEvery == 0) std::cout << progressLine(world_) << "\n";
+  if (progress_) progress_->update(world_, options_.cycles, secondsSinceKickOff());
+}
+
+double Server::secondsSinceKickOff() const {
+  return std::chrono::duration<double>(Clock::now() - kick_off_time_).count();
 }
 
 // Each fall and get-up is told when it happens, so that one can be timed
@@ -393,27 +426,39 @@ std::string Server::who(const Connection& connection) const {
 int Server::finish(const GameEnd& end) {
   for (auto& connection : connections_) close(*connection);
   removeClosed();
+  if (progress_) progress_->finish(world_, options_.cycles, end.wall_seconds);
   std::cout << summary(world_, end.wall_seconds);
-  if (!options_.trace_file.empty()) std::cout << "trace: " << options_.trace_file << "\n";
-  if (!options_.svg_file.empty()) {
-    std::ofstream svg(options_.svg_file);
-    svg << svgPicture(world_);
-    std::cout << (svg ? "picture: " : "cannot write the picture ") << options_.svg_file << "\n";
+  bool written = true;
+  if (trace_.is_open()) {
+    trace_.close();
+    written &= tellWritten(!trace_.fail(), "trace", options_.trace_file);
+  }
+  if (svg_.is_open()) {
+    svg_ << svgPicture(world_);
+    svg_.close();
+    written &= tellWritten(!svg_.fail(), "picture", options_.svg_file);
   }
   if (replay_) {
-    std::cout << (replay_->finish(takeSnapshot(world_)) ? "replay: " : "cannot write the replay ")
-              << options_.replay_file << "\n";
+    written &=
+        tellWritten(replay_->finish(takeSnapshot(world_)), "replay page", options_.replay_file);
   }
-  if (!writeResultFile(end)) return 1;
-  if (!options_.result_file.empty()) std::cout << "result: " << options_.result_file << "\n";
-  return 0;
+  written &= writeResultFile(end);
+  return written ? 0 : 1;
 }
 
 bool Server::writeResultFile(const GameEnd& end) {
   if (options_.result_file.empty()) return true;
-  if (writeResult(options_.result_file, resultJson(world_, options_, end))) return true;
-  std::cerr << "fieldsim: cannot write the result " << options_.result_file << "\n";
-  return false;
+  const bool written = writeResult(options_.result_file, resultJson(world_, options_, end));
+  return tellWritten(written, "result file", options_.result_file);
+}
+
+bool Server::tellWritten(bool written, const char* what, const std::string& path) {
+  if (written) {
+    std::cout << what << ": " << path << "\n";
+  } else {
+    std::cerr << "fieldsim: cannot write the " << what << " " << path << "\n";
+  }
+  return written;
 }
 
 }  // namespace fieldsim

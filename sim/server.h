@@ -12,6 +12,7 @@
 #include "command.h"
 #include "frame.h"
 #include "options.h"
+#include "progress.h"
 #include "replay.h"
 #include "result.h"
 #include "world.h"
@@ -46,8 +47,10 @@ class Server {
   std::string prepare();
   bool listenOn(int port);
   bool waitForAgents();
+  void warnOfAbsentPushes() const;
   GameEnd play();
   void playCycle();
+  double secondsSinceKickOff() const;
   void applyPushes();
   void reportFalls(std::size_t events_before);
   void sendPerceptions();
@@ -71,9 +74,12 @@ class Server {
   void close(Connection& connection);
   void removeClosed();
   std::string who(const Connection& connection) const;
-  // The summary and the game's files, the result last; the exit status.
+  // The summary and the game's files, the result last; the exit status: 1
+  // when a file could not be written.
   int finish(const GameEnd& end);
   bool writeResultFile(const GameEnd& end);
+  // Prints where a file was written, or an error line; returns `written`.
+  static bool tellWritten(bool written, const char* what, const std::string& path);
 
   Options options_;
   World world_;
@@ -82,7 +88,9 @@ class Server {
   int next_id_ = 1;
   std::vector<std::unique_ptr<Connection>> connections_;
   std::ofstream trace_;
+  std::ofstream svg_;  // written at the end, opened at the start
   std::unique_ptr<ReplayWriter> replay_;
+  std::unique_ptr<ProgressDisplay> progress_;
 };
 
 // The handler of SIGINT and SIGTERM: the game ends at the next cycle.

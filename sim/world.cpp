@@ -88,6 +88,15 @@ const Robot* World::findRobot(TeamSide side, int number) const {
   return nullptr;
 }
 
+std::vector<const Robot*> World::robotsInTeamOrder() const {
+  std::vector<const Robot*> ordered;
+  for (const Robot& robot : robots_) ordered.push_back(&robot);
+  std::sort(ordered.begin(), ordered.end(), [](const Robot* a, const Robot* b) {
+    return std::make_pair(index(a->side), a->number) < std::make_pair(index(b->side), b->number);
+  });
+  return ordered;
+}
+
 int World::join(TeamSide side, int number, const std::string& team) {
   const Robot* found = findRobot(side, number);
   if (found == nullptr) {

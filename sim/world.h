@@ -188,7 +188,11 @@ class World {
   // Where the ball went; a kick-off from the centre starts a new piece.
   const std::vector<std::vector<Vec2>>& ballPath() const { return ball_path_; }
   int kicks() const { return kicks_; }
+  // In the order they first joined (a robot's id is its place here).
   const std::vector<Robot>& robots() const { return robots_; }
+  // The left team first, each team by shirt number: the order of the summary
+  // and the result file.
+  std::vector<const Robot*> robotsInTeamOrder() const;
   const Robot& robot(int id) const { return robots_[id]; }
   const std::vector<Event>& events() const { return events_; }
   const Dynamics& dynamics() const { return *dynamics_; }

@@ -1,19 +1,52 @@
 #!/usr/bin/env bash
 # scripts/play.sh plays in the physics world unless told otherwise, prints
-# one summary line per agent and where the game's result file is, and that
-# file has every agent playing every cycle.
+# one summary line per agent, by shirt number, and each file's path once, and
+# the game's result file has every agent playing every cycle. It refuses
+# player and cycle counts that cannot be meant with one line. While a game
+# plays, its progress appears on play.sh's output (fieldsim's own lines reach
+# their file as they are written); SIGTERM ends the game, and the summary and
+# the paths are still printed.
 #
 #   play.sh FIELDSIM VEXA3D SOURCE_DIR BUILD_DIR
 source "$(dirname "$0")/lib.sh"
+export VEXA_PLAY_BUILD=$4 VEXA_PLAY_GAME=$work/game
+out=$work/play.txt
 
-VEXA_PLAY_BUILD=$4 VEXA_PLAY_GAME=$work/game timeout "$limit" \
-  "$source_dir/scripts/play.sh" 3 150 >"$work/fieldsim.txt" 2>&1 || fail "play.sh failed"
-[ "$(grep -c "^agent L[0-9]* (VEXA3D [0-9]*): beams " "$work/fieldsim.txt")" -eq 3 ] ||
-  fail "not one summary line per agent"
-grep -q "^result file (JSON): $work/game/result.json$" "$work/fieldsim.txt" || fail "no result file named"
+timeout "$limit" "$source_dir/scripts/play.sh" 3 150 >"$out" 2>&1 || fail "play.sh failed"
+[ "$(grep -o "^agent L[0-9]* (VEXA3D [0-9]*): beams " "$out" | cut -c7-8 | tr -d '\n')" = L1L2L3 ] ||
+  fail "not one summary line per agent, by number"
+for file in fieldsim.txt trace.txt game.svg replay.html result.json; do
+  [ "$(grep -c "$work/game/$file$" "$out")" -eq 1 ] || fail "$file not named once"
+done
 result_file=$work/game/result.json
 [ "$(result '[r["world"]["kind"], r["status"], len(r["robots"])]')" = '["physics", "completed", 3]' ] ||
   fail "not a completed physics game of three"
 [ "$(result 'sum(x["messages_in"] == 151 and x["messages_out"] == 150 for x in r["robots"])')" -eq 3 ] ||
   fail "not every agent played every cycle"
-echo "play.sh: physics, three agents with their summary lines and the result file"
+
+for counts in "3 abc" "3 0" "23 100" "0"; do
+  status=0
+  # shellcheck disable=SC2086
+  "$source_dir/scripts/play.sh" $counts >"$out" 2>&1 || status=$?
+  [ "$status" -eq 2 ] && [ "$(wc -l <"$out")" -eq 1 ] && grep -q "^usage: " "$out" ||
+    fail "play.sh $counts: status $status, $(cat "$out")"
+done
+
+FIELDSIM_ARGS="--world kinematic --realtime" "$source_dir/scripts/play.sh" 1 100000 >"$out" 2>&1 &
+play=$!
+started+=("$play")
+until grep -q "^cycle [0-9]*/100000, " "$out"; do
+  kill -0 "$play" 2>/dev/null || fail "play.sh ended before it showed its progress"
+  sleep 0.1
+done
+grep -q "kick-off" "$work/game/fieldsim.txt" || fail "fieldsim's kick-off line did not reach its file"
+[ ! -e "$result_file" ] || fail "the game was over before it was stopped"
+kill -TERM "$play"
+status=0
+wait "$play" || status=$?
+[ "$status" -eq 143 ] || fail "play.sh stopped by SIGTERM ended with status $status"
+grep -q "^agent L1 (VEXA3D 1): beams " "$out" && grep -q "^result file: $result_file$" "$out" &&
+  grep -q "^server output: " "$out" || fail "no summary or paths after SIGTERM: $(cat "$out")"
+[ "$(result '[r["status"], r["reason"]]')" = '["interrupted", "ended by SIGTERM"]' ] ||
+  fail "the stopped game's result file: $(result '[r["status"], r["reason"]]')"
+echo "play.sh: physics, three agents in order, each path once; its progress while it plays; SIGTERM"

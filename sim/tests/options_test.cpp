@@ -35,11 +35,27 @@ TEST(OptionsTest, PushesTakeALabelACycleAndOptionallyImpulseAndDirection) {
   EXPECT_EQ(options->command[1], "--push");
 }
 
-TEST(OptionsTest, TheHelpListsThePushAndResultOptionsWithTheirDefaults) {
+// The refusals (a ball off the field, no cycles, a CFM of 0, an option as a
+// value) must not catch their limits, nor a value that begins with one dash.
+TEST(OptionsTest, TakesValuesAtTheirLimitsAndNegativeNumbers) {
+  std::string error;
+  const auto options = parsed({"--ball", "-6,4", "--cycles", "1", "--world", "physics", "--cfm",
+                               "1e-9", "--solver", "quick", "--trace", "-trace.txt"},
+                              error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_DOUBLE_EQ(options->ball.x, -6);
+  EXPECT_DOUBLE_EQ(options->ball.y, 4);
+  EXPECT_EQ(options->cycles, 1);
+  EXPECT_DOUBLE_EQ(options->physics.cfm, 1e-9);
+  EXPECT_TRUE(options->physics.quick_step);
+  EXPECT_EQ(options->trace_file, "-trace.txt");
+}
+
+TEST(OptionsTest, TheHelpListsThePushResultAndProgressOptionsWithTheirDefaults) {
   const std::string help = usage();
-  for (const char* text :
-       {"--push LABEL@CYCLE[:IMPULSE[:DIRECTION]]", "(default 5)", "--knock UNUM@CYCLE",
-        "(default 1e-05)", "20 iterations", "--result FILE"}) {
+  for (const char* text : {"--push LABEL@CYCLE[:IMPULSE[:DIRECTION]]", "(default 5)",
+                           "--knock UNUM@CYCLE", "(default 1e-05)", "20 iterations",
+                           "--result FILE", "--progress FILE", "a line every 3 s"}) {
     EXPECT_NE(help.find(text), std::string::npos) << text;
   }
 }

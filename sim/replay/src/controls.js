@@ -75,12 +75,10 @@ export class Controls {
   update(followed) {
     const { data, playback, elements } = this;
     const frame = playback.frame;
-    const [left, right] = data.score(frame);
-    const [leftTeam, rightTeam] = data.header.teams;
     elements.cycle.textContent = data.cycle(frame);
     elements.time.textContent = data.time(frame).toFixed(2);
     elements.mode.textContent = data.mode(frame);
-    elements.score.textContent = `${leftTeam || 'left'} ${left} : ${right} ${rightTeam || 'right'}`;
+    elements.score.textContent = data.scoreText(frame);
     elements.robots.textContent = data.robotsOnField(frame);
     elements.slider.value = data.cycle(frame);
     elements.play.textContent = playback.playing ? 'Pause' : 'Play';

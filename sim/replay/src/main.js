@@ -84,8 +84,7 @@ async function start() {
   const header = JSON.parse(document.getElementById('replay-header').textContent);
   const data = await loadReplay(header, document.getElementById('replay-data').textContent);
   performance.mark('replay-decoded');
-  const [left, right] = data.score(data.frameCount - 1);
-  document.title = `${header.teams[0] || 'left'} ${left}:${right} ${header.teams[1] || 'right'}: replay`;
+  document.title = `${data.scoreText(data.frameCount - 1, ':')}: replay`;
   document.getElementById('loading').remove();
   const app = new ReplayApp(data);
   performance.mark('replay-shown');

@@ -94,6 +94,13 @@ export class ReplayData {
   mode(frame) { return this.header.modes[this.modes[frame]] ?? '?'; }
   score(frame) { return [this.scores[2 * frame], this.scores[2 * frame + 1]]; }
 
+  // "VEXA3D 1 : 0 RIVALS"; a side no team took has no name ("VEXA3D 0 : 0").
+  scoreText(frame, separator = ' : ') {
+    const [left, right] = this.score(frame);
+    const [leftTeam, rightTeam] = this.header.teams;
+    return [leftTeam, `${left}${separator}${right}`, rightTeam].filter(Boolean).join(' ');
+  }
+
   ball(frame) {
     const at = 3 * frame;
     return { x: this.balls[at], y: this.balls[at + 1], z: this.balls[at + 2] };
