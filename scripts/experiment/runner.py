@@ -151,8 +151,11 @@ class Runner:
             self.tally.failed += 1
 
     def running(self):
+        """Games being played: at most one per worker thread."""
         try:
-            return sum(len(keys) for keys in self.client.processing().values())
+            threads = self.client.nthreads()
+            return sum(min(len(keys), threads.get(worker, 1))
+                       for worker, keys in self.client.processing().items())
         except Exception:
             return len(self.in_flight)
 

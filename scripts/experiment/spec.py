@@ -254,11 +254,12 @@ SCENARIO_KEYS = ("name", "kind", "games", "cycles", "follow", "players", "ball",
                  "watch", "markers", "timeout", "replays") + WORLD_KEYS
 
 
-def _scenario(raw, defaults, where):
+def _scenario(raw, defaults, file, index):
+    where = f"{file}: scenarios[{index}]"
     table = _table(raw, where)
     _only(table, SCENARIO_KEYS, where)
     name = _name(table.get("name"), f"{where}.name")
-    where = f"scenario {name}"
+    where = f"{file}: scenario {name}"
     kind = table.get("kind")
     if kind not in KINDS:
         _fail(f"{where}.kind", f"must be one of {', '.join(KINDS)}")
@@ -353,8 +354,7 @@ def parse(text, file="experiment"):
     raw_scenarios = data.get("scenarios")
     if not isinstance(raw_scenarios, list) or not raw_scenarios:
         _fail(f"{file}: scenarios", "needs at least one [[scenarios]] table")
-    scenarios = [_scenario(raw, defaults, f"{file}: scenarios[{index}]")
-                 for index, raw in enumerate(raw_scenarios)]
+    scenarios = [_scenario(raw, defaults, file, index) for index, raw in enumerate(raw_scenarios)]
     names = [scenario.name for scenario in scenarios]
     if len(set(names)) != len(names):
         _fail(f"{file}: scenarios", "two scenarios have the same name")
