@@ -125,6 +125,8 @@ def main(argv=None):
         except WorkersLack as error:
             print(f"experiment: the workers lack paths: {error}", file=sys.stderr)
             return 2
+        except KeyboardInterrupt:  # before the first game or while closing
+            finished = False
         if not finished:
             print(f"experiment: stopped; the games played so far are stored in {store.path}."
                   f" Run the same command again to play the rest.", file=sys.stderr)

@@ -8,14 +8,19 @@ only while a scenario still keeps them.
 import functools
 import logging
 import os
+import signal
 import sys
 import time
 import uuid
 from collections import deque
 from dataclasses import dataclass, field
 
-import cloudpickle
-import distributed
+# Dask's own notes (a stale folder purged, a worker restarted) are not the
+# run's business; its errors still show.
+os.environ.setdefault("DASK_LOGGING__DISTRIBUTED", "error")
+
+import cloudpickle  # noqa: E402  (after the logging setting)
+import distributed  # noqa: E402
 
 from . import game
 from .commands import GUARD_SOURCE, identity, with_replay
@@ -37,8 +42,15 @@ def connect(workers, scheduler):
         client = distributed.Client(scheduler, timeout="30s")
         client.wait_for_workers(1, timeout=120)
         return client, None
-    cluster = distributed.LocalCluster(n_workers=workers, threads_per_worker=1, processes=True,
-                                       dashboard_address=None, silence_logs=logging.ERROR)
+    # The workers ignore SIGINT: Ctrl-C reaches the whole terminal's group,
+    # and only the client is to act on it (it stops the games and the cluster).
+    default = signal.signal(signal.SIGINT, signal.SIG_IGN)
+    try:
+        cluster = distributed.LocalCluster(n_workers=workers, threads_per_worker=1,
+                                           processes=True, dashboard_address=None,
+                                           silence_logs=logging.ERROR)
+    finally:
+        signal.signal(signal.SIGINT, default)
     return distributed.Client(cluster), cluster
 
 
