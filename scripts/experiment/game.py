@@ -98,6 +98,15 @@ def read_json(path):
         return None
 
 
+def worker_name():
+    """The Dask worker's address, or the host's name outside a worker."""
+    try:
+        from distributed import get_worker
+        return get_worker().address
+    except Exception:
+        return socket.gethostname()
+
+
 def stop_requested(name):
     """True once the client has asked every running game to stop."""
     if not name:
@@ -160,7 +169,7 @@ def play(plan):
         report = {
             "ok": not reason, "reason": reason, "result": result, "commands": commands,
             "markers": {}, "tails": {}, "replay": None,
-            "worker": socket.gethostname(), "started": started,
+            "worker": worker_name(), "started": started,
         }
         for agent in plan["agents"]:
             output = os.path.join(folder, agent["folder"], "output.txt")

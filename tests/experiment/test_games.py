@@ -110,7 +110,8 @@ def test_a_local_cluster_stores_every_game_once_and_resumes(write_experiment, tm
     assert len(stored) == 12 and all(row["experiment"] == "trial" for row in stored)
     good = [row for row in stored if row["variant"] == "v0"]
     assert all(row["status"] == "done" and row["attempts"] == 1 for row in good)
-    assert all(json.loads(row["commands"])[0][0] == FAKE_FIELDSIM for row in good)
+    assert all(json.loads(row["commands"])[0][0] == FAKE_FIELDSIM and
+               row["worker"].startswith("tcp://127.0.0.1:") for row in good)
     failed = [row for row in stored if row["variant"] == "v1"]
     assert all(row["status"] == "failed" and row["attempts"] == 2 and row["result"] and
                row["error"].count("no-agents") == 2 for row in failed)
