@@ -17,8 +17,8 @@ import time
 TAIL_LINES = 20
 # The guard ends its game by itself; past this much more the worker kills it.
 GUARD_MARGIN_SECONDS = 20
-# The client's stop request is looked at every this many waits of 0.2 s.
-STOP_CHECK_TICKS = 10
+# How often a game looks whether the client asked every game to stop.
+STOP_CHECK_SECONDS = 2
 
 
 def missing_paths(paths):
@@ -131,10 +131,13 @@ def run_guard(folder, concrete, source, stop):
                                  stdin=subprocess.PIPE, stdout=log, stderr=subprocess.STDOUT,
                                  start_new_session=True)
     until = time.monotonic() + concrete["timeout"] + GUARD_MARGIN_SECONDS
-    ticks = 0
-    while guard.poll() is None:
-        ticks += 1
-        if time.monotonic() > until or (ticks % STOP_CHECK_TICKS == 0 and stop_requested(stop)):
+    while True:
+        try:
+            guard.wait(STOP_CHECK_SECONDS)
+            break
+        except subprocess.TimeoutExpired:
+            pass
+        if time.monotonic() > until or stop_requested(stop):
             guard.stdin.close()  # the lifeline: the guard kills the game at once
             try:
                 guard.wait(GUARD_MARGIN_SECONDS)
@@ -142,7 +145,6 @@ def run_guard(folder, concrete, source, stop):
                 os.killpg(guard.pid, 9)
                 guard.wait()
             break
-        time.sleep(0.2)
     guard.stdin.close()
     return read_json(outcome_file) or {
         "port": None, "timed_out": False, "lost": False, "fieldsim_status": None,
