@@ -36,6 +36,14 @@ def tail(path, lines=TAIL_LINES):
         return ""
 
 
+def first_line(path):
+    try:
+        with open(path, "rb") as text:
+            return text.readline().decode(errors="replace").strip()
+    except OSError:
+        return ""
+
+
 def count_markers(path, markers):
     """How many lines of an agent's output begin with each marker."""
     counts = dict.fromkeys(markers, 0)
@@ -68,14 +76,16 @@ def status_text(status):
     return f"was killed by signal {-status}" if status < 0 else f"exited with status {status}"
 
 
-def failure(outcome, result):
-    """Why a game does not count, or "" when it does."""
+def failure(outcome, result, said=""):
+    """Why a game does not count, or "" when it does; `said` is the first
+    line fieldsim printed."""
     if outcome.get("error"):
         return outcome["error"]
     if outcome.get("lost"):
         return "the game was given up"
     if outcome["port"] is None:
-        return f"fieldsim did not start listening (it {status_text(outcome['fieldsim_status'])})"
+        return (f"fieldsim did not start listening (it {status_text(outcome['fieldsim_status'])}"
+                f"{': ' + said if said else ''})")
     if outcome["timed_out"]:
         return "timed out"
     if result is None:
@@ -163,7 +173,7 @@ def play(plan):
         outcome = run_guard(folder, concrete, plan["guard"], plan.get("stop"))
         outcome["agents"] = [agent["label"] for agent in plan["agents"]]
         result = read_json(os.path.join(folder, "result.json"))
-        reason = failure(outcome, result)
+        reason = failure(outcome, result, first_line(os.path.join(folder, "fieldsim.txt")))
         commands = [concrete["fieldsim"]] + [agent["command"] for agent in concrete["agents"]]
         if outcome["port"] is not None:
             commands = [[part.replace("{port}", str(outcome["port"])) for part in command]

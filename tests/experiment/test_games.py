@@ -75,6 +75,18 @@ def test_a_game_past_its_time_out_is_ended_with_everything_it_started(write_expe
     assert processes_in(tmp_path / "work") == [] and os.listdir(tmp_path / "work") == []
 
 
+def test_a_fieldsim_that_refuses_its_options_is_a_failure_with_its_line(write_experiment,
+                                                                        tmp_path):
+    refusing = tmp_path / "old_fieldsim"
+    refusing.write_text("#!/bin/sh\necho 'fieldsim: unknown option --result'\nexit 2\n")
+    refusing.chmod(0o755)
+    experiment = load(write_experiment(variants(FAKE_AGENT) + SCENARIOS.format(cycles=9),
+                                       fieldsim=refusing))
+    report = game.play(task(experiment))
+    assert report["reason"] == ("fieldsim did not start listening (it exited with status 2:"
+                                " fieldsim: unknown option --result)")
+
+
 @pytest.mark.parametrize("end", ["lifeline", "guard killed"])
 def test_no_process_of_a_game_outlives_its_worker_or_its_guard(write_experiment, tmp_path, end):
     experiment = load(write_experiment(variants(FAKE_AGENT) + SCENARIOS.format(cycles=60000)))
