@@ -50,7 +50,8 @@ trap 'exit 130' INT TERM
 : >"$game/fieldsim.txt"
 # shellcheck disable=SC2086
 "$build/sim/fieldsim" --port 0 --agents "$players" --cycles "$cycles" \
-  --trace "$game/trace.txt" --svg "$game/game.svg" --replay "$game/replay.html" ${FIELDSIM_ARGS:-} \
+  --trace "$game/trace.txt" --svg "$game/game.svg" --replay "$game/replay.html" \
+  --result "$game/result.json" ${FIELDSIM_ARGS:-} \
   >"$game/fieldsim.txt" 2>&1 &
 sim=$!
 pids+=("$sim")
@@ -92,4 +93,5 @@ echo "server output:      $game/fieldsim.txt"
 echo "trace, one line per cycle: $game/trace.txt"
 echo "picture:            $game/game.svg"
 echo "replay, open it in a browser: $game/replay.html"
+echo "result file (JSON): $game/result.json"
 echo "players' output:    $game/<team>-<number>/output.txt (logs in .logfiles/)"

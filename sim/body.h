@@ -13,6 +13,8 @@
 #include <array>
 #include <string_view>
 
+#include "physics_constants.h"
+
 namespace fieldsim {
 
 // Joint indices; the order is also the order of the joint perceptors.
@@ -46,8 +48,8 @@ struct Vec3 {
 };
 
 constexpr double kPi = 3.14159265358979323846;
-inline double radians(double degrees) { return degrees * kPi / 180; }
-inline double degrees(double radians) { return radians * 180 / kPi; }
+constexpr double radians(double degrees) { return degrees * kPi / 180; }
+constexpr double degrees(double radians) { return radians * 180 / kPi; }
 inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
@@ -86,8 +88,9 @@ const JointInfo& jointInfo(int joint);
 int jointByEffector(std::string_view name);
 
 constexpr double kCycleSeconds = 0.02;
-// The most a joint turns in one cycle, whatever speed is asked for.
-constexpr double kMaxDegreesPerCycle = 7.035;
+// The most a joint turns in one cycle, whatever speed is asked for: as far
+// as the physics world's motors turn it.
+constexpr double kMaxDegreesPerCycle = degrees(physics::kMaxMotorSpeed * kCycleSeconds);
 
 constexpr double kThighLength = 0.14;
 constexpr double kShankLength = 0.11;

@@ -37,16 +37,20 @@ double lowestPoint(int part, const Quat& orientation) {
 
 }  // namespace
 
-void KinematicDynamics::addRobot(Robot& robot) {
-  robots_.push_back(&robot);
-}
-
-void KinematicDynamics::place(Robot& robot, Vec2 position, double heading) {
+void KinematicDynamics::addRobot(Vec2 position, double heading) {
+  KinematicRobot& robot = robots_.emplace_back();
   robot.position = position;
   robot.heading = heading;
 }
 
-void KinematicDynamics::push(Robot& robot) {
+void KinematicDynamics::place(int robot, Vec2 position, double heading) {
+  robots_[robot].position = position;
+  robots_[robot].heading = heading;
+}
+
+// Any push knocks the robot over, whatever its strength and direction.
+void KinematicDynamics::push(int id, double, double) {
+  KinematicRobot& robot = robots_[id];
   robot.knocked = true;
   robot.contacts = {false, false};
   robot.spike_cycles = kGyroSpikeCycles;
@@ -58,35 +62,48 @@ void KinematicDynamics::placeBall(Vec2 position) {
   ball_velocity_ = {};
 }
 
-std::vector<Robot*> KinematicDynamics::step(bool ball_in_play) {
+CycleRecord KinematicDynamics::step(const std::vector<RobotCommand>& commands, bool ball_in_play) {
   ball_in_play_ = ball_in_play;
-  kickers_.clear();
-  for (Robot* robot : robots_) {
-    if (!robot->present) continue;
-    for (int j = 0; j < kJointCount; ++j) robot->body.move(j, robot->speeds[j]);
-    // A speed holds for one cycle: an agent that does not answer stands still.
-    robot->speeds.fill(0);
+  for (std::size_t r = 0; r < robots_.size(); ++r) {
+    robots_[r].kicked = false;
+    if (!commands[r].on_field) continue;
+    for (int j = 0; j < kJointCount; ++j) robots_[r].body.move(j, commands[r].speeds[j]);
   }
-  for (Robot* robot : robots_) {
-    if (robot->present) updateFeet(*robot);
+  for (std::size_t r = 0; r < robots_.size(); ++r) {
+    if (commands[r].on_field) updateFeet(robots_[r]);
   }
   moveBall();
-  return kickers_;
+  CycleRecord cycle;
+  for (std::size_t r = 0; r < robots_.size(); ++r) cycle.robots.push_back(record(r));
+  cycle.ball = ball();
+  return cycle;
 }
 
-Senses KinematicDynamics::senses(const Robot& robot) const {
-  Senses senses;
+RobotRecord KinematicDynamics::record(int id) const {
+  const KinematicRobot& robot = robots_[id];
+  RobotRecord out;
+  out.position = robot.position;
+  out.heading = robot.heading;
+  const auto parts = partPoses(id);
+  out.torso_height = parts[kTorso].position.z;
+  out.feet = {parts[kLFoot].position, parts[kRFoot].position};
   const double spin = robot.spike_cycles > 0 ? kGyroSpike : 0;
-  senses.gyro = {spin, 0.0, robot.yaw_rate};
-  for (int j = 0; j < kJointCount; ++j) senses.angles[j] = robot.body.angle(j);
+  out.senses.gyro = {spin, 0.0, robot.yaw_rate};
+  for (int j = 0; j < kJointCount; ++j) out.senses.angles[j] = robot.body.angle(j);
   const bool both = robot.contacts.left && robot.contacts.right;
   const FootForce foot{{0, 0, -0.02}, {0, 0, both ? kBothFeetForce : kOneFootForce}};
-  if (robot.contacts.left) senses.feet[0] = foot;
-  if (robot.contacts.right) senses.feet[1] = foot;
-  return senses;
+  if (robot.contacts.left) out.senses.feet[0] = foot;
+  if (robot.contacts.right) out.senses.feet[1] = foot;
+  out.touches_ball = robot.kicked;
+  return out;
 }
 
-Polar KinematicDynamics::seen(const Robot& robot, Vec3 point) const {
+BallRecord KinematicDynamics::ball() const {
+  return {{ball_.x, ball_.y, kBallRadius}, {ball_velocity_.x, ball_velocity_.y, 0}, false};
+}
+
+Polar KinematicDynamics::seen(int id, Vec3 point) const {
+  const KinematicRobot& robot = robots_[id];
   const double dx = point.x - robot.position.x;
   const double dy = point.y - robot.position.y;
   const double dz = point.z - kCameraHeight;
@@ -96,13 +113,14 @@ Polar KinematicDynamics::seen(const Robot& robot, Vec3 point) const {
           degrees(std::atan2(dz, ground))};
 }
 
-Vec3 KinematicDynamics::camera(const Robot& robot) const {
-  return {robot.position.x, robot.position.y, kCameraHeight};
+Vec3 KinematicDynamics::camera(int robot) const {
+  return {robots_[robot].position.x, robots_[robot].position.y, kCameraHeight};
 }
 
 // The joint pose stood on the ground at the robot's place and heading; a
 // knocked robot lies on its back.
-std::array<PartPose, kPartCount> KinematicDynamics::partPoses(const Robot& robot) const {
+std::array<PartPose, kPartCount> KinematicDynamics::partPoses(int id) const {
+  const KinematicRobot& robot = robots_[id];
   auto poses = fieldsim::partPoses(robot.body);
   Quat turn = axisAngle({0, 0, 1}, radians(robot.heading - 90));
   if (robot.knocked) turn = turn * axisAngle({1, 0, 0}, kPi / 2);
@@ -120,7 +138,7 @@ std::array<PartPose, kPartCount> KinematicDynamics::partPoses(const Robot& robot
 }
 
 // True while the robot is still down.
-bool KinematicDynamics::updateKnocked(Robot& robot) {
+bool KinematicDynamics::updateKnocked(KinematicRobot& robot) {
   if (robot.spike_cycles > 0) --robot.spike_cycles;
   if (!robot.knocked) return false;
   if (!inSquat(robot.body)) return true;
@@ -131,7 +149,7 @@ bool KinematicDynamics::updateKnocked(Robot& robot) {
   return true;
 }
 
-void KinematicDynamics::updateFeet(Robot& robot) {
+void KinematicDynamics::updateFeet(KinematicRobot& robot) {
   robot.yaw_rate = 0;
   if (updateKnocked(robot)) return;
   const Contacts now = footContacts(robot.body);
@@ -155,7 +173,7 @@ void KinematicDynamics::updateFeet(Robot& robot) {
   }
 }
 
-void KinematicDynamics::land(Robot& robot, LegSide leg) {
+void KinematicDynamics::land(KinematicRobot& robot, LegSide leg) {
   const int i = leg == LegSide::kLeft ? 0 : 1;
   if (robot.swing_roll[i] > kSideStepRoll) return sideStep(robot, leg);
   const LegSide other = leg == LegSide::kLeft ? LegSide::kRight : LegSide::kLeft;
@@ -173,10 +191,9 @@ void KinematicDynamics::land(Robot& robot, LegSide leg) {
   }
   robot.heading = normalizeDegrees(robot.heading + turn);
   robot.yaw_rate = turn / kCycleSeconds;
-  ++robot.stats.steps;
 }
 
-void KinematicDynamics::sideStep(Robot& robot, LegSide leg) {
+void KinematicDynamics::sideStep(KinematicRobot& robot, LegSide leg) {
   // Stepping to the right moves anticlockwise around the ball.
   const double sign = leg == LegSide::kRight ? 1 : -1;
   const double r = distance(robot.position, ball_);
@@ -193,10 +210,9 @@ void KinematicDynamics::sideStep(Robot& robot, LegSide leg) {
     robot.position = {robot.position.x + move.x, robot.position.y + move.y};
   }
   keepNearField(robot.position);
-  ++robot.stats.side_steps;
 }
 
-void KinematicDynamics::maybeKick(Robot& robot, double foot_speed, int leg) {
+void KinematicDynamics::maybeKick(KinematicRobot& robot, double foot_speed, int leg) {
   if (robot.swing_kicked[leg] || foot_speed < kKickFootSpeed || !ball_in_play_) return;
   const double bearing =
       degrees(std::atan2(ball_.y - robot.position.y, ball_.x - robot.position.x));
@@ -207,7 +223,7 @@ void KinematicDynamics::maybeKick(Robot& robot, double foot_speed, int leg) {
   const double speed = std::min(kKickGain * foot_speed, kMaxBallSpeed);
   ball_velocity_ = ahead(robot.heading, speed);
   robot.swing_kicked[leg] = true;
-  kickers_.push_back(&robot);
+  robot.kicked = true;
 }
 
 // The ball rolls and slows down; the lines and goals are the game's rules.

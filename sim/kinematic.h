@@ -1,7 +1,7 @@
 // The kinematic world: how robots and ball move without a physics engine.
 //
 // Rules of movement, chosen so that every motion of the agent has its effect:
-// - Joints move by the speeds of the last reply, one cycle at a time.
+// - Joints move by their commanded speeds, one cycle at a time.
 // - A foot is on the ground unless its leg is clearly shorter than the other
 //   (see footContacts).
 // - When a lifted foot lands, the robot takes a step:
@@ -19,8 +19,12 @@
 //     turns by its hip-yaw offsets (lle1 - rle1).
 // - A lifted foot swinging forward fast with the ball in front and near
 //   kicks it along the heading; the ball rolls and slows down by friction.
-// - A knocked robot has no foot on the ground until both legs reach the deep
-//   squat of a stand-up; from there it stands.
+// - A pushed robot, whatever the push, is knocked over: it lies on its back
+//   with no foot on the ground until both legs reach the deep squat of a
+//   stand-up; from there it stands.
+// - A robot stands on the lowest point of its parts, posed by its joint
+//   angles and turned to its heading (a knocked one lies on its back); its
+//   torso's height and feet in the records are that pose's.
 #ifndef FIELDSIM_KINEMATIC_H
 #define FIELDSIM_KINEMATIC_H
 
@@ -52,37 +56,56 @@ constexpr double kSquatKnee = -125;
 constexpr int kGyroSpikeCycles = 10;
 constexpr double kGyroSpike = 200;  // degrees per second
 
+// One robot's state in the kinematic world.
+struct KinematicRobot {
+  Vec2 position;
+  double heading = 0;  // degrees, anticlockwise from the +x axis
+  Body body;
+  Contacts contacts{true, true};
+  bool knocked = false;
+  int spike_cycles = 0;
+  double yaw_rate = 0;  // degrees per second over the last cycle
+  bool kicked = false;  // in the last cycle
+  // Per leg (0 left, 1 right): the current swing's largest outward hip roll,
+  // whether it has kicked, and the ankle's reach one cycle ago.
+  std::array<double, 2> swing_roll{};
+  std::array<bool, 2> swing_kicked{};
+  std::array<double, 2> last_reach{};
+};
+
 class KinematicDynamics : public Dynamics {
  public:
-  void addRobot(Robot& robot) override;
-  void place(Robot& robot, Vec2 position, double heading) override;
-  void push(Robot& robot) override;
+  void addRobot(Vec2 position, double heading) override;
+  void place(int robot, Vec2 position, double heading) override;
+  void push(int robot, double impulse, double direction) override;
   void placeBall(Vec2 position) override;
-  std::vector<Robot*> step(bool ball_in_play) override;
+  CycleRecord step(const std::vector<RobotCommand>& commands, bool ball_in_play) override;
 
-  Vec3 ball() const override { return {ball_.x, ball_.y, kBallRadius}; }
-  double ballExtent() const override { return 0; }  // the ball rolls as a point
+  RobotRecord record(int robot) const override;
+  BallRecord ball() const override;
   double ballRadius() const override { return kBallRadius; }
-  bool fallen(const Robot& robot) const override { return robot.knocked; }
-  Senses senses(const Robot& robot) const override;
-  Polar seen(const Robot& robot, Vec3 point) const override;
-  Vec3 camera(const Robot& robot) const override;
-  std::array<PartPose, kPartCount> partPoses(const Robot& robot) const override;
-  std::string summary() const override { return ""; }
+  double ballExtent() const override { return 0; }  // the ball rolls as a point
+  Polar seen(int robot, Vec3 point) const override;
+  Vec3 camera(int robot) const override;
+  std::array<PartPose, kPartCount> partPoses(int robot) const override;
+  std::string engine() const override { return ""; }
+  int engineMessages() const override { return 0; }
+
+  // For tests: a robot's state, to pose its joints directly.
+  KinematicRobot& robot(int robot) { return robots_[robot]; }
 
  private:
-  void updateFeet(Robot& robot);
-  bool updateKnocked(Robot& robot);
-  void land(Robot& robot, LegSide leg);
-  void sideStep(Robot& robot, LegSide leg);
-  void maybeKick(Robot& robot, double foot_speed, int leg);
+  void updateFeet(KinematicRobot& robot);
+  bool updateKnocked(KinematicRobot& robot);
+  void land(KinematicRobot& robot, LegSide leg);
+  void sideStep(KinematicRobot& robot, LegSide leg);
+  void maybeKick(KinematicRobot& robot, double foot_speed, int leg);
   void moveBall();
 
-  std::vector<Robot*> robots_;
+  std::vector<KinematicRobot> robots_;
   Vec2 ball_;
   Vec2 ball_velocity_;
   bool ball_in_play_ = false;
-  std::vector<Robot*> kickers_;
 };
 
 }  // namespace fieldsim

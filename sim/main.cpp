@@ -8,28 +8,19 @@
 #include "options.h"
 #include "server.h"
 
-namespace {
-
-void onSignal(int) {
-  fieldsim::requestStop();
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   std::string error;
-  const auto options =
-      fieldsim::parseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  const auto options = fieldsim::parseOptions(std::vector<std::string>(argv, argv + argc), error);
   if (!options) {
-    std::cerr << "fieldsim: " << error << "\n" << fieldsim::usage();
+    std::cerr << "fieldsim: " << error << "\n";
     return 2;
   }
   if (options->help) {
     std::cout << fieldsim::usage();
     return 0;
   }
-  std::signal(SIGINT, onSignal);
-  std::signal(SIGTERM, onSignal);
+  std::signal(SIGINT, fieldsim::requestStop);
+  std::signal(SIGTERM, fieldsim::requestStop);
   std::signal(SIGPIPE, SIG_IGN);
   fieldsim::Server server(*options);
   return server.run();

@@ -11,33 +11,39 @@
 
 namespace fieldsim {
 
-struct Knock {
-  int number;  // shirt number in the left team
-  int cycle;
+// --push LABEL@CYCLE[:IMPULSE[:DIRECTION]]; --knock N@CYCLE is L N's.
+struct Push {
+  TeamSide side = TeamSide::kLeft;
+  int number = 0;
+  int cycle = 0;
+  double impulse = kDefaultPushImpulse;  // N s
+  double direction = 0;  // degrees in the robot's frame: 0 from behind, 90 from its right
 };
 
 enum class WorldKind { kPhysics, kKinematic };
 
 struct Options {
-  int port = 3100;  // 0 picks a free port
+  std::vector<std::string> command;  // the whole command line, program first
+  int port = 3100;                   // 0 picks a free port
   bool realtime = false;
   int cycles = 0;  // 0: until interrupted or every agent has left
   int agents = 1;  // the game starts once this many have registered
   double join_timeout_seconds = 30;
   int reply_timeout_ms = 1000;
   Vec2 ball;
-  std::vector<Knock> knocks;
+  std::vector<Push> pushes;
   std::string trace_file;
   std::string svg_file;
+  std::string result_file;
   WorldKind world = WorldKind::kPhysics;
   PhysicsSettings physics;
   std::string replay_file;
   bool help = false;
 };
 
-// Reads the arguments after the program name; nullopt with `error` set when
-// one is unknown or has a bad value.
-std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error);
+// Reads the command line (the program's name first); nullopt with `error`
+// set to one line when an option is unknown or has a bad value.
+std::optional<Options> parseOptions(const std::vector<std::string>& command, std::string& error);
 std::string usage();
 
 }  // namespace fieldsim

@@ -34,14 +34,15 @@ void addFoot(std::string& out, const char* name, const FootForce& foot) {
 // the closing parentheses still to come.
 void addPlayers(std::string& out, const World& world, const Robot& self) {
   std::vector<const Robot*> others;
-  for (const auto& robot : world.robots()) {
-    if (robot.get() != &self && robot->present) others.push_back(robot.get());
+  for (const Robot& robot : world.robots()) {
+    if (&robot != &self && robot.present) others.push_back(&robot);
   }
+  const Vec2 here = self.record.position;
   std::sort(others.begin(), others.end(), [&](const Robot* a, const Robot* b) {
-    return distance(a->position, self.position) < distance(b->position, self.position);
+    return distance(a->record.position, here) < distance(b->record.position, here);
   });
   for (const Robot* other : others) {
-    const Polar seen = world.dynamics().seen(self, world.dynamics().camera(*other));
+    const Polar seen = world.dynamics().seen(self.id, world.dynamics().camera(other->id));
     std::string entry = " (P (team " + other->team + ") (id " + std::to_string(other->number) +
                         ") " + polar(seen) + ")";
     if (out.size() + entry.size() + 1 > kMaxPerceptionBytes) break;
@@ -57,7 +58,7 @@ std::string perception(const World& world, const Robot& robot) {
   out += formatted("(time (now %.2f))", world.time());
   out += formatted("(GS (t %.2f) (pm %s))", world.gameTime(), playModeName(world.mode()));
   const Dynamics& dynamics = world.dynamics();
-  const Senses senses = dynamics.senses(robot);
+  const Senses& senses = robot.record.senses;
   out +=
       formatted("(GYR (n torso) (rt %.2f %.2f %.2f))", senses.gyro.x, senses.gyro.y, senses.gyro.z);
   for (int j = 0; j < kJointCount; ++j) {
@@ -67,10 +68,10 @@ std::string perception(const World& world, const Robot& robot) {
   if (senses.feet[1]) addFoot(out, "rf", *senses.feet[1]);
   out += "(See";
   for (const Landmark& mark : kLandmarks) {
-    const Polar seen = dynamics.seen(robot, {mark.place.x, mark.place.y, 0});
+    const Polar seen = dynamics.seen(robot.id, {mark.place.x, mark.place.y, 0});
     out += std::string(" (") + mark.name + " " + polar(seen) + ")";
   }
-  out += " (B " + polar(dynamics.seen(robot, dynamics.ball())) + ")";
+  out += " (B " + polar(dynamics.seen(robot.id, world.ballPosition())) + ")";
   addPlayers(out, world, robot);
   out += ")";
   return out;

@@ -12,24 +12,8 @@
 namespace fieldsim {
 namespace {
 
-constexpr double kGravity = -9.81;
-constexpr double kWorldErp = 0.2;
-constexpr double kSurfaceLayer = 0.001;
-constexpr int kMaxContacts = 4;
-constexpr int kQuickStepIterations = 20;
+using namespace physics;
 
-constexpr double kBallMass = 0.026;
-constexpr double kBallDrag = 0.01;
-constexpr double kBallSpinDrag = 5e-5;
-
-// A robot standing still in the agent's walking crouch withstands 2.25 N s
-// on its torso from behind and falls from 2.5 N s; a push gives twice that.
-constexpr double kPushImpulse = 5;
-// A touch of the ball counts as a kick when it sends the ball off this fast.
-constexpr double kKickBallSpeed = 0.2;
-// A foot that lands after this many cycles in the air has taken a step; a
-// shorter lift is the flicker of a foot rolling on its edge.
-constexpr int kStepAirCycles = 5;
 constexpr int kMessagesShown = 5;
 
 // The engine reports internal errors through handlers that must not return;
@@ -81,22 +65,22 @@ void initEngine() {
 dSurfaceParameters robotSurface() {
   dSurfaceParameters s{};
   s.mode = dContactSlip1 | dContactSlip2 | dContactSoftERP | dContactSoftCFM;
-  s.mu = dInfinity;
-  s.slip1 = s.slip2 = 5e-3;
-  s.soft_erp = 0.4;
-  s.soft_cfm = 1e-4;
+  s.mu = kRobotMu;
+  s.slip1 = s.slip2 = kRobotSlip;
+  s.soft_erp = kRobotSoftErp;
+  s.soft_cfm = kRobotSoftCfm;
   return s;
 }
 
 dSurfaceParameters ballSurface() {
   dSurfaceParameters s{};
   s.mode = dContactBounce | dContactSlip1 | dContactSlip2 | dContactSoftERP | dContactSoftCFM;
-  s.mu = dInfinity;
-  s.bounce = 0.8;
-  s.bounce_vel = 0.8;
-  s.slip1 = s.slip2 = 0.6;
-  s.soft_erp = 0.5;
-  s.soft_cfm = 0.05;
+  s.mu = kBallMu;
+  s.bounce = kBallBounce;
+  s.bounce_vel = kBallBounceSpeed;
+  s.slip1 = s.slip2 = kBallSlip;
+  s.soft_erp = kBallSoftErp;
+  s.soft_cfm = kBallSoftCfm;
   return s;
 }
 
@@ -127,10 +111,10 @@ PhysicsDynamics::~PhysicsDynamics() {
 
 void PhysicsDynamics::createWorld() {
   world_ = dWorldCreate();
-  dWorldSetGravity(world_, 0, 0, kGravity);
+  dWorldSetGravity(world_, 0, 0, -kGravity);
   dWorldSetERP(world_, kWorldErp);
   dWorldSetCFM(world_, settings_.cfm);
-  dWorldSetContactSurfaceLayer(world_, kSurfaceLayer);
+  dWorldSetContactSurfaceLayer(world_, kContactSurfaceLayer);
   dWorldSetAutoDisableFlag(world_, 0);
   dWorldSetQuickStepNumIterations(world_, kQuickStepIterations);
   space_ = dSimpleSpaceCreate(nullptr);
@@ -138,9 +122,9 @@ void PhysicsDynamics::createWorld() {
   ground_ = dCreatePlane(space_, 0, 0, 1, 0);
   ball_ = dBodyCreate(world_);
   dMass mass;
-  dMassSetSphereTotal(&mass, kBallMass, kPhysicsBallRadius);
+  dMassSetSphereTotal(&mass, kBallMass, kBallRadius);
   dBodySetMass(ball_, &mass);
-  ball_geom_ = dCreateSphere(space_, kPhysicsBallRadius);
+  ball_geom_ = dCreateSphere(space_, kBallRadius);
   dGeomSetBody(ball_geom_, ball_);
 }
 
@@ -151,38 +135,27 @@ void PhysicsDynamics::destroyWorld() {
   dWorldDestroy(world_);  // with the ball's body
 }
 
-void PhysicsDynamics::addRobot(Robot& robot) {
-  robots_.push_back(
-      std::make_unique<PhysicsRobot>(robot, world_, space_, robot.position, robot.heading));
-  good_.push_back(robots_.back()->posture());
-  reset_.push_back(false);
-  air_cycles_.push_back({});
-  lift_off_.push_back({});
+void PhysicsDynamics::addRobot(Vec2 position, double heading) {
+  robots_.push_back(std::make_unique<PhysicsRobot>(world_, space_, position, heading));
+  robots_.back()->good = robots_.back()->posture();
 }
 
-PhysicsRobot& PhysicsDynamics::bodies(const Robot& robot) const {
-  for (const auto& bodies : robots_) {
-    if (&bodies->owner() == &robot) return *bodies;
-  }
-  throw std::logic_error("fieldsim: a robot without bodies");
+void PhysicsDynamics::place(int robot, Vec2 position, double heading) {
+  robots_[robot]->place(position, heading, kBeamHeight);
 }
 
-void PhysicsDynamics::place(Robot& robot, Vec2 position, double heading) {
-  bodies(robot).place(position, heading, kBeamHeight);
-  robot.position = position;
-  robot.heading = heading;
+void PhysicsDynamics::lift(int robot, double torso_height) {
+  const PhysicsRobot& bodies = *robots_[robot];
+  const Vec3 torso = bodies.torsoPosition();
+  robots_[robot]->place({torso.x, torso.y}, bodies.heading(), torso_height);
 }
 
-void PhysicsDynamics::lift(Robot& robot, double torso_height) {
-  bodies(robot).place(robot.position, robot.heading, torso_height);
-}
-
-void PhysicsDynamics::push(Robot& robot) {
-  bodies(robot).push(kPushImpulse);
+void PhysicsDynamics::push(int robot, double impulse, double direction) {
+  robots_[robot]->push(impulse, direction);
 }
 
 void PhysicsDynamics::placeBall(Vec2 position) {
-  throwBall({position.x, position.y, kPhysicsBallRadius}, {});
+  throwBall({position.x, position.y, kBallRadius}, {});
 }
 
 void PhysicsDynamics::throwBall(Vec3 position, Vec3 velocity) {
@@ -192,25 +165,19 @@ void PhysicsDynamics::throwBall(Vec3 position, Vec3 velocity) {
   good_ball_ = {position, {}, velocity, {}};
 }
 
-Vec3 PhysicsDynamics::ball() const {
-  return toVec3(dBodyGetPosition(ball_));
+BallRecord PhysicsDynamics::ball() const {
+  return {toVec3(dBodyGetPosition(ball_)), toVec3(dBodyGetLinearVel(ball_)), ball_reset_};
 }
 
-Vec3 PhysicsDynamics::ballVelocity() const {
-  return toVec3(dBodyGetLinearVel(ball_));
-}
-
-std::vector<Robot*> PhysicsDynamics::step(bool ball_in_play) {
-  for (auto& robot : robots_) {
-    const bool present = robot->owner().present;
-    robot->setEnabled(present);
-    if (present) robot->prepareStep(settings_);
+CycleRecord PhysicsDynamics::step(const std::vector<RobotCommand>& commands, bool) {
+  for (std::size_t r = 0; r < robots_.size(); ++r) {
+    PhysicsRobot& robot = *robots_[r];
+    robot.setEnabled(commands[r].on_field);
+    if (robot.enabled()) robot.prepareStep(commands[r].speeds, settings_.max_torque);
+    robot.touches_ball = false;
   }
-  const dReal* v = dBodyGetLinearVel(ball_);
-  const dReal* w = dBodyGetAngularVel(ball_);
-  dBodyAddForce(ball_, -kBallDrag * v[0], -kBallDrag * v[1], -kBallDrag * v[2]);
-  dBodyAddTorque(ball_, -kBallSpinDrag * w[0], -kBallSpinDrag * w[1], -kBallSpinDrag * w[2]);
-  touching_ball_.clear();
+  applyDrag(ball_, kBallDrag, kBallSpinDrag);
+  rebuilt_ = false;
   try {
     stepEngine();
   } catch (const EngineFailure& failure) {
@@ -222,7 +189,27 @@ std::vector<Robot*> PhysicsDynamics::step(bool ball_in_play) {
   readFeet();
   feedback_.clear();
   foot_contacts_.clear();
-  return findKickers(ball_in_play);
+  CycleRecord cycle;
+  for (std::size_t r = 0; r < robots_.size(); ++r) cycle.robots.push_back(record(r));
+  cycle.ball = ball();
+  cycle.rebuilt = rebuilt_;
+  return cycle;
+}
+
+RobotRecord PhysicsDynamics::record(int robot) const {
+  const PhysicsRobot& bodies = *robots_[robot];
+  RobotRecord out;
+  const Vec3 torso = bodies.torsoPosition();
+  out.position = {torso.x, torso.y};
+  out.heading = bodies.heading();
+  out.torso_height = torso.z;
+  out.senses.gyro = bodies.gyro();
+  for (int j = 0; j < kJointCount; ++j) out.senses.angles[j] = bodies.angle(j);
+  out.senses.feet = bodies.feet;
+  out.feet = {bodies.pose(kLFoot).position, bodies.pose(kRFoot).position};
+  out.touches_ball = bodies.touches_ball;
+  out.reset = bodies.reset;
+  return out;
 }
 
 void PhysicsDynamics::stepEngine() {
@@ -271,7 +258,7 @@ void PhysicsDynamics::collide(dGeomID a, dGeomID b) {
   }
   if (!with_ball) return;
   const PhysicsRobot::PartTag* robot_tag = tagOf(a == ball_geom_ ? b : a);
-  if (robot_tag != nullptr) touching_ball_.push_back(robot_tag->robot);
+  if (robot_tag != nullptr) robot_tag->robot->touches_ball = true;
 }
 
 void PhysicsDynamics::readFeet() {
@@ -281,8 +268,8 @@ void PhysicsDynamics::readFeet() {
     double weight = 0;
     bool touched = false;
   };
-  for (std::size_t r = 0; r < robots_.size(); ++r) {
-    PhysicsRobot& robot = *robots_[r];
+  for (const auto& each : robots_) {
+    PhysicsRobot& robot = *each;
     std::array<Sum, 2> sums{};
     for (const FootContact& contact : foot_contacts_) {
       if (contact.robot != &robot) continue;
@@ -299,7 +286,7 @@ void PhysicsDynamics::readFeet() {
     for (int leg = 0; leg < 2; ++leg) {
       robot.feet[leg].reset();
       const Sum& sum = sums[leg];
-      if (!sum.touched || !robot.owner().present || reset_[r]) continue;
+      if (!sum.touched || !robot.enabled() || robot.reset) continue;
       const dBodyID foot = robot.body(leg == 0 ? kLFoot : kRFoot);
       dVector3 centre{0, 0, 0};
       if (sum.weight > 0) {
@@ -311,147 +298,80 @@ void PhysicsDynamics::readFeet() {
       dBodyVectorFromWorld(foot, sum.force.x, sum.force.y, sum.force.z, force);
       robot.feet[leg] = FootForce{toVec3(centre), toVec3(force)};
     }
-    countSteps(r);
-  }
-}
-
-// A foot that lands after a while in the air has stepped: sideways when it
-// moved more to the side than forward, measured along the heading.
-void PhysicsDynamics::countSteps(std::size_t r) {
-  PhysicsRobot& robot = *robots_[r];
-  Robot& owner = robot.owner();
-  const double heading = radians(owner.heading);
-  for (int leg = 0; leg < 2; ++leg) {
-    const Vec3 foot = robot.pose(leg == 0 ? kLFoot : kRFoot).position;
-    int& air = air_cycles_[r][leg];
-    if (!robot.feet[leg]) {
-      if (air++ == 0) lift_off_[r][leg] = foot;
-      continue;
-    }
-    if (air >= kStepAirCycles) {
-      const double dx = foot.x - lift_off_[r][leg].x;
-      const double dy = foot.y - lift_off_[r][leg].y;
-      const double forward = dx * std::cos(heading) + dy * std::sin(heading);
-      const double side = -dx * std::sin(heading) + dy * std::cos(heading);
-      ++(std::fabs(side) > std::fabs(forward) ? owner.stats.side_steps : owner.stats.steps);
-    }
-    air = 0;
   }
 }
 
 void PhysicsDynamics::checkRobots() {
-  for (std::size_t r = 0; r < robots_.size(); ++r) {
-    PhysicsRobot& robot = *robots_[r];
-    reset_[r] = !robot.sane();
-    if (!reset_[r]) {
-      good_[r] = robot.posture();
+  for (const auto& robot : robots_) {
+    robot->reset = !robot->sane();
+    if (robot->reset) {
+      robot->assemble(robot->good);
     } else {
-      robot.assemble(good_[r]);
-      ++robot.owner().stats.blow_ups;
-      ++blow_ups_;
+      robot->good = robot->posture();
     }
-    Robot& owner = robot.owner();
-    const Vec3 torso = robot.torsoPosition();
-    owner.position = {torso.x, torso.y};
-    owner.heading = robot.heading();
-    for (int j = 0; j < kJointCount; ++j) owner.body.setAngle(j, robot.angle(j));
   }
-  const Vec3 p = ball();
-  const Vec3 v = ballVelocity();
-  if (std::isfinite(p.x + p.y + p.z + v.x + v.y + v.z) && std::fabs(p.x) < 100 &&
-      std::fabs(p.y) < 100 && std::fabs(p.z) < 100) {
-    good_ball_ = {p, {}, v, {}};
-  } else {
+  const Vec3 p = toVec3(dBodyGetPosition(ball_));
+  const Vec3 v = toVec3(dBodyGetLinearVel(ball_));
+  ball_reset_ = !std::isfinite(p.x + p.y + p.z + v.x + v.y + v.z) ||
+                std::fabs(p.x) >= kMaxDistance || std::fabs(p.y) >= kMaxDistance ||
+                std::fabs(p.z) >= kMaxDistance;
+  if (ball_reset_) {
     throwBall(good_ball_.position, {});
-    ++blow_ups_;
+  } else {
+    good_ball_ = {p, {}, v, {}};
   }
 }
 
 // The engine may be left inconsistent by an internal error: a new world is
 // built and every robot put back in its last good posture, at rest.
 void PhysicsDynamics::rebuild() {
-  std::vector<Robot*> owners;
-  for (const auto& robot : robots_) owners.push_back(&robot->owner());
-  const std::vector<Posture> postures = good_;
+  std::vector<Posture> postures;
+  std::vector<bool> enabled;
+  for (const auto& robot : robots_) {
+    postures.push_back(robot->good);
+    enabled.push_back(robot->enabled());
+  }
   const BodyState ball = good_ball_;
   feedback_.clear();
   foot_contacts_.clear();
-  touching_ball_.clear();
   destroyWorld();
   createWorld();
-  for (std::size_t r = 0; r < owners.size(); ++r) {
-    robots_.push_back(std::make_unique<PhysicsRobot>(*owners[r], world_, space_, Vec2{}, 90));
+  for (std::size_t r = 0; r < postures.size(); ++r) {
+    robots_.push_back(std::make_unique<PhysicsRobot>(world_, space_, Vec2{}, 90));
     robots_.back()->assemble(postures[r]);
-    ++owners[r]->stats.blow_ups;
+    robots_.back()->good = postures[r];
+    robots_.back()->setEnabled(enabled[r]);
   }
   throwBall(ball.position, {});
-  ++rebuilds_;
-  ++blow_ups_;
-}
-
-std::vector<Robot*> PhysicsDynamics::findKickers(bool ball_in_play) {
-  std::sort(touching_ball_.begin(), touching_ball_.end());
-  touching_ball_.erase(std::unique(touching_ball_.begin(), touching_ball_.end()),
-                       touching_ball_.end());
-  std::vector<Robot*> kickers;
-  const Vec3 v = ballVelocity();
-  const bool sent_off = std::hypot(v.x, v.y) >= kKickBallSpeed;
-  for (PhysicsRobot* robot : touching_ball_) {
-    const bool new_touch =
-        std::find(touched_before_.begin(), touched_before_.end(), robot) == touched_before_.end();
-    if (new_touch && sent_off && ball_in_play) kickers.push_back(&robot->owner());
-  }
-  touched_before_ = touching_ball_;
-  return kickers;
-}
-
-bool PhysicsDynamics::fallen(const Robot& robot) const {
-  return bodies(robot).torsoPosition().z < kFallenHeight;
-}
-
-Senses PhysicsDynamics::senses(const Robot& robot) const {
-  const PhysicsRobot& bodies = this->bodies(robot);
-  Senses senses;
-  senses.gyro = bodies.gyro();
-  for (int j = 0; j < kJointCount; ++j) senses.angles[j] = bodies.angle(j);
-  senses.feet = bodies.feet;
-  return senses;
+  rebuilt_ = true;
 }
 
 // From the torso's centre, in the torso's frame: x right, y forward, z up.
-Polar PhysicsDynamics::seen(const Robot& robot, Vec3 point) const {
-  const PhysicsRobot& bodies = this->bodies(robot);
+Polar PhysicsDynamics::seen(int robot, Vec3 point) const {
+  const PhysicsRobot& bodies = *robots_[robot];
   const Vec3 eye = bodies.torsoPosition();
   const Vec3 v = bodies.toTorso({point.x - eye.x, point.y - eye.y, point.z - eye.z});
   const double flat = std::hypot(v.x, v.y);
-  return {std::hypot(flat, v.z), degrees(std::atan2(-v.x, v.y)),
-          degrees(std::atan2(v.z, flat))};
+  return {std::hypot(flat, v.z), degrees(std::atan2(-v.x, v.y)), degrees(std::atan2(v.z, flat))};
 }
 
-Vec3 PhysicsDynamics::camera(const Robot& robot) const {
-  return bodies(robot).torsoPosition();
+Vec3 PhysicsDynamics::camera(int robot) const {
+  return robots_[robot]->torsoPosition();
 }
 
-std::array<PartPose, kPartCount> PhysicsDynamics::partPoses(const Robot& robot) const {
-  const PhysicsRobot& bodies = this->bodies(robot);
+std::array<PartPose, kPartCount> PhysicsDynamics::partPoses(int robot) const {
   std::array<PartPose, kPartCount> poses;
-  for (int p = 0; p < kPartCount; ++p) poses[p] = bodies.pose(p);
+  for (int p = 0; p < kPartCount; ++p) poses[p] = robots_[robot]->pose(p);
   return poses;
 }
 
-std::string PhysicsDynamics::summary() const {
-  std::string out =
-      formatted("physics: %s, world CFM %g; %d blow-ups recovered",
-                settings_.quick_step ? "dWorldQuickStep" : "dWorldStep", settings_.cfm, blow_ups_);
-  if (rebuilds_ > 0) out += formatted(", %d by rebuilding the world", rebuilds_);
-  std::string who;
-  for (const auto& robot : robots_) {
-    const Robot& owner = robot->owner();
-    if (owner.stats.blow_ups == 0) continue;
-    who += formatted(" %s %d", owner.label().c_str(), owner.stats.blow_ups);
-  }
-  if (!who.empty()) out += "; robots reset:" + who;
-  return out + formatted("; %d engine messages\n", engine_messages);
+std::string PhysicsDynamics::engine() const {
+  return formatted("%s, world CFM %g", settings_.quick_step ? "dWorldQuickStep" : "dWorldStep",
+                   settings_.cfm);
+}
+
+int PhysicsDynamics::engineMessages() const {
+  return engine_messages;
 }
 
 }  // namespace fieldsim

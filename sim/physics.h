@@ -1,18 +1,18 @@
 // The physics world: robots and ball as rigid bodies on the Open Dynamics
-// Engine, stepped as the simulation server of that era stepped them.
+// Engine, stepped as the simulation server of that era stepped them. Its
+// constants, each with its meaning and unit, are in physics_constants.h.
 //
-// - One dWorldStep of 0.02 s per cycle (no substeps), gravity -9.81, world
-//   ERP 0.2 and CFM 1e-5, contact surface layer 0.001 m, at most 4 contacts
-//   per pair of shapes.
-// - The robot (physics_robot.h): hinges with velocity motors (target speed
-//   clamped to 6.1395 rad/s, torque 10 N m, a speed holds until the next
-//   command for its joint) and stops at the joints' ranges; drag 0.01 on
-//   every part. A robot on the ground: mu infinite, slip 5e-3, soft ERP 0.4,
-//   soft CFM 1e-4, no bounce.
-// - The ball: radius 0.042 m, mass 0.026 kg, drag 0.01 (angular 5e-5),
-//   bounce 0.8 above 0.8 m/s, slip 0.6, soft ERP 0.5, soft CFM 0.05.
-// - Drag is a force against the motion: -0.01 N per m/s (and -0.01 N m per
-//   rad/s), applied every step.
+// - One dWorldStep per cycle, of the cycle's length (no substeps), with the
+//   world's gravity, ERP, CFM, contact surface layer and contacts per pair.
+// - The robot (physics_robot.h): hinges with velocity motors (the target
+//   speed clamped, the torque bounded, a speed holds until the next command
+//   for its joint) and stops at the joints' ranges; drag on every part. A
+//   robot on the ground: unbounded friction, slip, soft ERP and CFM, no
+//   bounce.
+// - The ball: its radius and mass, drag and spin drag, bounce above a
+//   speed, slip, soft ERP and CFM.
+// - Drag is a force against the motion, applied before every step by one
+//   function (applyDrag) to every robot part and the ball.
 // - Bodies never sleep (no auto-disable): a resting robot must still answer
 //   its motors at once, and sleeping would make the figures depend on the
 //   engine's sleep thresholds.
@@ -20,9 +20,12 @@
 //   not finite, out of bounds or torn at a joint (the stepper can blow up) is
 //   put back, at rest, in its posture of the last good cycle (torso pose and
 //   joint angles, every part placed from the robot's table, so that no joint
-//   error is left to blow it up again), and counted. An internal error of
-//   the engine, which would abort the process, rebuilds the whole world from
-//   the last good postures instead.
+//   error is left to blow it up again), and its record says so. An internal
+//   error of the engine, which would abort the process, rebuilds the whole
+//   world from the last good postures instead.
+// - The records: a robot's place and heading are its torso's, its feet are
+//   on the ground in a cycle in which a contact pushes them, and it touches
+//   the ball in a cycle in which any of its parts does.
 #ifndef FIELDSIM_PHYSICS_H
 #define FIELDSIM_PHYSICS_H
 
@@ -32,49 +35,44 @@
 #include <memory>
 #include <vector>
 
+#include "dynamics.h"
+#include "physics_constants.h"
 #include "physics_robot.h"
-#include "world.h"
 
 namespace fieldsim {
 
 struct PhysicsSettings {
-  double cfm = 1e-5;        // the world's constraint force mixing
-  bool quick_step = false;  // dWorldQuickStep, 20 iterations, instead of dWorldStep
-  double max_torque = 10;   // N m of every motor
+  double cfm = physics::kWorldCfm;               // the world's constraint force mixing
+  bool quick_step = false;                       // dWorldQuickStep instead of dWorldStep
+  double max_torque = physics::kMaxMotorTorque;  // N m of every motor
 };
-
-constexpr double kPhysicsBallRadius = 0.042;
-constexpr double kBeamHeight = 0.4;     // of the torso's centre
-constexpr double kFallenHeight = 0.25;  // a torso lower than this is fallen
 
 class PhysicsDynamics : public Dynamics {
  public:
   explicit PhysicsDynamics(PhysicsSettings settings = {});
   ~PhysicsDynamics() override;
 
-  void addRobot(Robot& robot) override;
-  void place(Robot& robot, Vec2 position, double heading) override;
-  void push(Robot& robot) override;
+  void addRobot(Vec2 position, double heading) override;
+  void place(int robot, Vec2 position, double heading) override;
+  void push(int robot, double impulse, double direction) override;
   void placeBall(Vec2 position) override;
-  std::vector<Robot*> step(bool ball_in_play) override;
+  CycleRecord step(const std::vector<RobotCommand>& commands, bool ball_in_play) override;
 
-  Vec3 ball() const override;
-  double ballExtent() const override { return kPhysicsBallRadius; }
-  double ballRadius() const override { return kPhysicsBallRadius; }
-  bool fallen(const Robot& robot) const override;
-  Senses senses(const Robot& robot) const override;
-  Polar seen(const Robot& robot, Vec3 point) const override;
-  Vec3 camera(const Robot& robot) const override;
-  std::array<PartPose, kPartCount> partPoses(const Robot& robot) const override;
-  std::string summary() const override;
+  RobotRecord record(int robot) const override;
+  BallRecord ball() const override;
+  double ballRadius() const override { return physics::kBallRadius; }
+  double ballExtent() const override { return physics::kBallRadius; }
+  Polar seen(int robot, Vec3 point) const override;
+  Vec3 camera(int robot) const override;
+  std::array<PartPose, kPartCount> partPoses(int robot) const override;
+  std::string engine() const override;
+  int engineMessages() const override;
 
   // For tests and measurements: a robot's torso lifted to a height, the ball
-  // anywhere with a velocity, a robot's bodies' state.
-  void lift(Robot& robot, double torso_height);
+  // anywhere with a velocity, a robot's bodies.
+  void lift(int robot, double torso_height);
   void throwBall(Vec3 position, Vec3 velocity);
-  Vec3 ballVelocity() const;
-  PhysicsRobot& bodies(const Robot& robot) const;
-  int blowUps() const { return blow_ups_; }
+  PhysicsRobot& bodies(int robot) const { return *robots_[robot]; }
 
  private:
   struct FootContact {
@@ -93,8 +91,6 @@ class PhysicsDynamics : public Dynamics {
   void rebuild();
   void readFeet();
   void checkRobots();
-  std::vector<Robot*> findKickers(bool ball_in_play);
-  void countSteps(std::size_t r);
 
   PhysicsSettings settings_;
   dWorldID world_ = nullptr;
@@ -104,19 +100,12 @@ class PhysicsDynamics : public Dynamics {
   dBodyID ball_ = nullptr;
   dGeomID ball_geom_ = nullptr;
   std::vector<std::unique_ptr<PhysicsRobot>> robots_;
-  std::vector<Posture> good_;  // each robot's after the last good step
-  std::vector<bool> reset_;    // put back in this cycle: its feet do not read
-  BodyState good_ball_;
+  BodyState good_ball_;  // after the last good step
+  bool ball_reset_ = false;
+  bool rebuilt_ = false;
 
   std::deque<dJointFeedback> feedback_;
   std::vector<FootContact> foot_contacts_;
-  std::vector<PhysicsRobot*> touching_ball_;
-  std::vector<PhysicsRobot*> touched_before_;
-  // Per robot and foot: cycles in the air, and where the foot left the ground.
-  std::vector<std::array<int, 2>> air_cycles_;
-  std::vector<std::array<Vec3, 2>> lift_off_;
-  int blow_ups_ = 0;
-  int rebuilds_ = 0;
 };
 
 }  // namespace fieldsim

@@ -8,20 +8,7 @@
 namespace fieldsim {
 namespace {
 
-constexpr double kMaxMotorSpeed = 6.1395;  // rad/s
-constexpr double kStopErp = 0.8;
-constexpr double kStopCfm = 1e-8;
-constexpr double kJointCfm = 1e-8;
-constexpr double kDrag = 0.01;  // N per m/s, and N m per rad/s
-// A state beyond these is a blown-up one. The stepper's transients stay
-// below them: a small joint sphere can spin at a few hundred rad/s for a
-// step, and a foot can be torn some 30 cm off its ankle and be pulled back
-// by the error correction within a few steps; a blow-up passes them within
-// a step or two on its way to 1e32.
-constexpr double kMaxDistance = 100;  // m from the centre spot
-constexpr double kMaxSpeed = 100;     // m/s
-constexpr double kMaxSpin = 1000;     // rad/s
-constexpr double kMaxJointGap = 0.5;  // m between a hinge's two anchors
+using namespace physics;
 
 double length(Vec3 v) {
   return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
@@ -76,9 +63,15 @@ bool finiteWithin(Vec3 v, double bound) {
 
 }  // namespace
 
-PhysicsRobot::PhysicsRobot(Robot& owner, dWorldID world, dSpaceID space, Vec2 position,
-                           double heading)
-    : owner_(owner), space_(dSimpleSpaceCreate(space)) {
+void applyDrag(dBodyID body, double linear, double angular) {
+  const dReal* v = dBodyGetLinearVel(body);
+  const dReal* w = dBodyGetAngularVel(body);
+  dBodyAddForce(body, -linear * v[0], -linear * v[1], -linear * v[2]);
+  dBodyAddTorque(body, -angular * w[0], -angular * w[1], -angular * w[2]);
+}
+
+PhysicsRobot::PhysicsRobot(dWorldID world, dSpaceID space, Vec2 position, double heading)
+    : space_(dSimpleSpaceCreate(space)) {
   const Quat turn = facing(heading);
   const Vec3 origin{position.x, position.y, kTorsoHeightAboveSoles};
   for (int p = 0; p < kPartCount; ++p) {
@@ -119,18 +112,13 @@ PhysicsRobot::~PhysicsRobot() {
   dSpaceDestroy(space_);
 }
 
-void PhysicsRobot::prepareStep(const PhysicsSettings& settings) {
+void PhysicsRobot::prepareStep(const std::array<double, kJointCount>& speeds, double max_torque) {
   for (int j = 0; j < kJointCount; ++j) {
-    const double speed = std::clamp(owner_.speeds[j], -kMaxMotorSpeed, kMaxMotorSpeed);
+    const double speed = std::clamp(speeds[j], -kMaxMotorSpeed, kMaxMotorSpeed);
     dJointSetHingeParam(joints_[j], dParamVel, std::isfinite(speed) ? speed : 0);
-    dJointSetHingeParam(joints_[j], dParamFMax, settings.max_torque);
+    dJointSetHingeParam(joints_[j], dParamFMax, max_torque);
   }
-  for (dBodyID body : bodies_) {
-    const dReal* v = dBodyGetLinearVel(body);
-    const dReal* w = dBodyGetAngularVel(body);
-    dBodyAddForce(body, -kDrag * v[0], -kDrag * v[1], -kDrag * v[2]);
-    dBodyAddTorque(body, -kDrag * w[0], -kDrag * w[1], -kDrag * w[2]);
-  }
+  for (dBodyID body : bodies_) applyDrag(body, kPartDrag, kPartDrag);
 }
 
 void PhysicsRobot::place(Vec2 position, double heading, double torso_height) {
@@ -155,18 +143,23 @@ void PhysicsRobot::assemble(const Posture& posture) {
   setState(state, true);
 }
 
-void PhysicsRobot::push(double impulse) {
+// A force over the next step that gives the impulse, along the torso's
+// forward axis (its y column) made horizontal and turned anticlockwise by
+// the direction: from the right (90) it pushes the robot to its left.
+void PhysicsRobot::push(double impulse, double direction) {
   const dReal* r = dBodyGetRotation(bodies_[kTorso]);
-  // The torso's forward axis (its y column), made horizontal.
-  const double fx = r[1];
-  const double fy = r[5];
-  const double norm = std::hypot(fx, fy);
+  const double norm = std::hypot(r[1], r[5]);
   if (norm < 1e-9) return;
+  const double cos = std::cos(radians(direction));
+  const double sin = std::sin(radians(direction));
+  const double fx = r[1] * cos - r[5] * sin;
+  const double fy = r[1] * sin + r[5] * cos;
   const double force = impulse / kCycleSeconds;
   dBodyAddForce(bodies_[kTorso], force * fx / norm, force * fy / norm, 0);
 }
 
 void PhysicsRobot::setEnabled(bool enabled) {
+  enabled_ = enabled;
   for (dBodyID body : bodies_) enabled ? dBodyEnable(body) : dBodyDisable(body);
   enabled ? dGeomEnable(reinterpret_cast<dGeomID>(space_))
           : dGeomDisable(reinterpret_cast<dGeomID>(space_));

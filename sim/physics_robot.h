@@ -13,7 +13,9 @@
 
 namespace fieldsim {
 
-struct PhysicsSettings;
+// Drag, a force against the motion: -linear N per m/s and -angular N m per
+// rad/s, added to the body's forces for the next step.
+void applyDrag(dBodyID body, double linear, double angular);
 
 struct BodyState {
   Vec3 position;
@@ -41,22 +43,26 @@ class PhysicsRobot {
 
   // Builds the robot in the zero pose standing on the ground at a place,
   // facing `heading` (degrees).
-  PhysicsRobot(Robot& owner, dWorldID world, dSpaceID space, Vec2 position, double heading);
+  PhysicsRobot(dWorldID world, dSpaceID space, Vec2 position, double heading);
   ~PhysicsRobot();
   PhysicsRobot(const PhysicsRobot&) = delete;
   PhysicsRobot& operator=(const PhysicsRobot&) = delete;
 
-  Robot& owner() const { return owner_; }
-  // The motors' target speeds, clamped, and their torque; drag on every part.
-  void prepareStep(const PhysicsSettings& settings);
+  // The motors' target speeds (radians per second), clamped, and their
+  // torque; drag on every part.
+  void prepareStep(const std::array<double, kJointCount>& speeds, double max_torque);
   // The whole robot in its current joint pose, upright, torso at a height;
   // at rest.
   void place(Vec2 position, double heading, double torso_height);
   Posture posture() const;
   // Every part where the posture puts it, at rest.
   void assemble(const Posture& posture);
-  void push(double impulse);
+  // A horizontal impulse (N s) on the torso, from `direction` degrees in
+  // its own frame (0 from behind).
+  void push(double impulse, double direction);
+  // A robot off the field neither moves nor touches anything.
   void setEnabled(bool enabled);
+  bool enabled() const { return enabled_; }
 
   RobotState state() const;
   void setState(const RobotState& state, bool at_rest);
@@ -71,12 +77,17 @@ class PhysicsRobot {
   PartPose pose(int part) const;
   dBodyID body(int part) const { return bodies_[part]; }
 
-  // Feet: the contacts of the last step, read into the foot's frame.
+  // Of the last step: the feet's contacts, read into the foot's frame;
+  // whether any part touched the ball; whether the robot blew up and was
+  // put back (its feet do not read then).
   std::array<std::optional<FootForce>, 2> feet;
+  bool touches_ball = false;
+  bool reset = false;
+  Posture good;  // after the last good step
 
  private:
-  Robot& owner_;
   dSpaceID space_;
+  bool enabled_ = true;
   std::array<dBodyID, kPartCount> bodies_{};
   std::array<dGeomID, kPartCount> geoms_{};
   std::array<dJointID, kJointCount> joints_{};

@@ -9,14 +9,18 @@
 #include <vector>
 
 #include "formatted.h"
+#include "json.h"
 
 namespace fieldsim {
 namespace {
 
 constexpr double kMillimetres = 1000;
 constexpr double kDecinewtons = 10;
-constexpr int kOnField = 1;
-constexpr int kFallen = 2;
+constexpr double kMilliseconds = 1000;
+// The words that begin a frame, in the order written (ReplayEncoder::add).
+constexpr const char* kFrameWords[] = {"cycleLow", "cycleHigh", "timeLow",  "timeHigh",
+                                       "mode",     "leftScore", "rightScore", "ballX",
+                                       "ballY",    "ballZ",     "robots"};
 constexpr int kGzipWindowBits = 15 + 16;  // deflate's largest window, gzip's wrapping
 constexpr int kCompressionLevel = 1;      // three times faster than 6 on replays, 8 % larger
 // Snapshots go to the writer's thread in batches, which wakes it up less often.
@@ -25,21 +29,6 @@ constexpr std::size_t kMaxQueued = 250;  // about 8 MB for 22 robots
 
 std::int16_t quantised(double value, double scale) {
   return static_cast<std::int16_t>(std::clamp(std::lround(value * scale), -32768L, 32767L));
-}
-
-// The page parses the header as JSON inside a script element: '<' is
-// escaped so that no text can close that element.
-std::string jsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto code = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\' || c == '<' || code < 0x20) {
-      out += formatted("\\u%04x", code);
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
 }
 
 const char* shapeName(Shape shape) {
@@ -71,6 +60,20 @@ std::string modesJson() {
     out += formatted("%s\"%s\"", out.size() > 1 ? "," : "", playModeName(mode));
   }
   return out + "]";
+}
+
+// Where the viewer finds each value: a frame's first words by name, the
+// word offsets of a robot's record and the flags' bits.
+std::string layoutJson() {
+  std::string frame = "[";
+  for (const char* word : kFrameWords) frame += formatted("%s\"%s\"", frame.size() > 1 ? "," : "", word);
+  return "{\"frame\":" + frame + "]" +
+         formatted(
+             ",\"record\":{\"words\":%d,\"flags\":%d,\"torsoHeight\":%d,\"leftFootForce\":%d,"
+             "\"rightFootForce\":%d,\"firstPart\":%d,\"partWords\":%d,\"orientation\":%d},"
+             "\"flags\":{\"onField\":%d,\"fallen\":%d}}",
+             kRecordWords, kFlagsWord, kTorsoHeightWord, kLeftFootForceWord, kRightFootForceWord,
+             kFirstPartWord, kPoseWords, kOrientationWord, kOnFieldFlag, kFallenFlag);
 }
 
 std::string base64(const std::string& bytes) {
@@ -146,7 +149,7 @@ void ReplayEncoder::add(const Snapshot& snapshot) {
   }
   words_.clear();
   appendSplit(words_, static_cast<std::uint32_t>(snapshot.cycle));
-  appendSplit(words_, static_cast<std::uint32_t>(std::lround(snapshot.time * 1000)));
+  appendSplit(words_, static_cast<std::uint32_t>(std::lround(snapshot.time * kMilliseconds)));
   words_.push_back(static_cast<std::int16_t>(snapshot.mode));
   words_.push_back(static_cast<std::int16_t>(snapshot.score[0]));
   words_.push_back(static_cast<std::int16_t>(snapshot.score[1]));
@@ -172,16 +175,16 @@ int ReplayEncoder::slotOf(const RobotSnapshot& robot) {
 // A robot off the field keeps its last values, flagged as gone.
 void ReplayEncoder::encodeRecord(Slot& slot, const RobotSnapshot* robot) {
   std::array<std::int16_t, kRecordWords> now = slot.last;
-  now[0] = 0;
+  now[kFlagsWord] = 0;
   if (robot != nullptr) {
-    now[0] = static_cast<std::int16_t>(kOnField | (robot->fallen ? kFallen : 0));
-    now[1] = quantised(robot->torso_height, kMillimetres);
-    now[2] = quantised(robot->left_foot_force, kDecinewtons);
-    now[3] = quantised(robot->right_foot_force, kDecinewtons);
+    now[kFlagsWord] = static_cast<std::int16_t>(kOnFieldFlag | (robot->fallen ? kFallenFlag : 0));
+    now[kTorsoHeightWord] = quantised(robot->torso_height, kMillimetres);
+    now[kLeftFootForceWord] = quantised(robot->left_foot_force, kDecinewtons);
+    now[kRightFootForceWord] = quantised(robot->right_foot_force, kDecinewtons);
     for (int p = 0; p < kPartCount; ++p) {
       const PartPose& pose = robot->parts[p];
-      std::int16_t* part = &now[4 + 7 * p];
-      const std::int16_t* before = &slot.last[4 + 7 * p + 3];
+      std::int16_t* part = &now[kFirstPartWord + kPoseWords * p];
+      const std::int16_t* before = &slot.last[kFirstPartWord + kPoseWords * p + kOrientationWord];
       // q and -q are the same turn: keep the sign nearest the last one, so
       // that changes stay small.
       const Quat& q = pose.orientation;
@@ -190,7 +193,7 @@ void ReplayEncoder::encodeRecord(Slot& slot, const RobotSnapshot* robot) {
       const double position[3] = {pose.position.x, pose.position.y, pose.position.z};
       const double turn[4] = {sign * q.w, sign * q.x, sign * q.y, sign * q.z};
       for (int k = 0; k < 3; ++k) part[k] = quantised(position[k], kMillimetres);
-      for (int k = 0; k < 4; ++k) part[3 + k] = quantised(turn[k], kQuaternionScale);
+      for (int k = 0; k < 4; ++k) part[kOrientationWord + k] = quantised(turn[k], kQuaternionScale);
     }
   }
   for (int k = 0; k < kRecordWords; ++k) {
@@ -240,14 +243,15 @@ std::string ReplayEncoder::header() const {
   return formatted(
              "{\"format\":1,\"frames\":%d,\"cycleSeconds\":%g,"
              "\"field\":{\"halfLength\":%g,\"halfWidth\":%g,\"goalHalfWidth\":%g,"
-             "\"goalHeight\":%g,\"ballRadius\":%g},",
+             "\"goalHeight\":%g,\"goalDepth\":%g,\"centreCircleRadius\":%g,\"ballRadius\":%g},",
              frames_, kCycleSeconds, kFieldHalfLength, kFieldHalfWidth, kGoalHalfWidth,
-             kGoalHeight, ball_radius_) +
+             kGoalHeight, kGoalDepth, kCentreCircleRadius, ball_radius_) +
          "\"teams\":[" + jsonString(teams_[0]) + "," + jsonString(teams_[1]) + "]," +
-         "\"modes\":" + modesJson() + ",\"parts\":" + partsJson() + ",\"robots\":" + robots +
+         "\"modes\":" + modesJson() + ",\"parts\":" + partsJson() +
+         formatted(",\"torso\":%d,\"robots\":", kTorso) + robots + ",\"layout\":" + layoutJson() +
          formatted(
-             ",\"scale\":{\"position\":%g,\"quaternion\":%g,\"force\":%g},\"recordWords\":%d}",
-             kMillimetres, kQuaternionScale, kDecinewtons, kRecordWords);
+             ",\"scale\":{\"position\":%g,\"quaternion\":%g,\"force\":%g,\"time\":%g}}",
+             kMillimetres, kQuaternionScale, kDecinewtons, kMilliseconds);
 }
 
 ReplayWriter::ReplayWriter(const std::string& path)

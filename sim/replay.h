@@ -9,12 +9,15 @@
 //   frame:  cycle (low, high), time in ms (low, high), play mode, left score,
 //           right score, ball x, y, z (mm), number of robot records n,
 //           then n robot records;
-//   record: flags (1 on the field, 2 fallen), torso height (mm), left and
-//           right foot force (0.1 N), and per part x, y, z (mm) and the
+//   record: flags (on the field, fallen), torso height (mm), left and right
+//           foot force (0.1 N), and per part x, y, z (mm) and the
 //           orientation w, x, y, z (times kQuaternionScale).
 // Record i is always the same robot (the page's header lists them), and
 // holds each word's change since that robot's previous record, so that
-// parts at rest cost nothing after compression.
+// parts at rest cost nothing after compression. The page's header carries
+// every fact of this layout the viewer needs (the frame's words by name,
+// the record's word offsets, the flags, the scales, which part is the
+// torso) and the field's sizes, so that the viewer holds none of them.
 #ifndef FIELDSIM_REPLAY_H
 #define FIELDSIM_REPLAY_H
 
@@ -31,7 +34,20 @@
 
 namespace fieldsim {
 
-constexpr int kRecordWords = 4 + 7 * kPartCount;
+// The words of a robot's record; the parts' poses follow, kPoseWords each
+// (x, y, z, then the orientation from kOrientationWord on).
+enum RecordWord {
+  kFlagsWord,
+  kTorsoHeightWord,
+  kLeftFootForceWord,
+  kRightFootForceWord,
+  kFirstPartWord
+};
+constexpr int kPoseWords = 7;
+constexpr int kOrientationWord = 3;
+constexpr int kRecordWords = kFirstPartWord + kPoseWords * kPartCount;
+constexpr int kOnFieldFlag = 1;
+constexpr int kFallenFlag = 2;
 constexpr int kCyclesPerFrame = 2;
 constexpr double kQuaternionScale = 16384;
 

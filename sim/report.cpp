@@ -7,8 +7,6 @@ namespace {
 
 constexpr double kScale = 50;   // pixels per metre
 constexpr double kMargin = 60;  // pixels around the field, where robots may stray
-constexpr double kGoalDepth = 0.4;
-constexpr double kCentreCircle = 0.6;
 
 std::string scoreText(const World& world) {
   const std::string score = formatted("%s %d:%d", world.teamName(TeamSide::kLeft).c_str(),
@@ -56,7 +54,7 @@ std::string field() {
   out += rect(l, -g, l + kGoalDepth, g, line);
   out += formatted("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" %s/>\n", px(0), py(w),
                    px(0), py(-w), line);
-  out += circle({0, 0}, kCentreCircle * kScale, line);
+  out += circle({0, 0}, kCentreCircleRadius * kScale, line);
   return out;
 }
 
@@ -68,10 +66,10 @@ std::string robotPath(const Robot& robot) {
   std::string out;
   for (const auto& piece : robot.path) out += polyline(piece, stroke.c_str());
   out += circle(robot.path.back().front(), 3, "fill=\"none\" stroke=\"" + colour + "\"");
-  out += circle(robot.position, 7, "fill=\"" + colour + "\"");
+  out += circle(robot.record.position, 7, "fill=\"" + colour + "\"");
   out +=
       formatted("<text x=\"%.1f\" y=\"%.1f\" font-size=\"10\" text-anchor=\"middle\">%d</text>\n",
-                px(robot.position.x), py(robot.position.y) + 4, robot.number);
+                px(robot.record.position.x), py(robot.record.position.y) + 4, robot.number);
   return out;
 }
 
@@ -83,16 +81,33 @@ std::string ballPath(const World& world) {
   return out + circle(world.ball(), 4, "fill=\"white\" stroke=\"black\"");
 }
 
+// The engine, the blow-ups it recovered from (a rebuilt world counts once)
+// and which robots were put back; nothing for a world without an engine.
+std::string engineLine(const World& world) {
+  const std::string engine = world.dynamics().engine();
+  if (engine.empty()) return "";
+  std::string out =
+      formatted("physics: %s; %d blow-ups recovered", engine.c_str(), world.blowUps());
+  if (world.rebuilds() > 0) out += formatted(", %d by rebuilding the world", world.rebuilds());
+  std::string who;
+  for (const Robot& robot : world.robots()) {
+    if (robot.stats.blow_ups == 0) continue;
+    who += formatted(" %s %d", robot.label().c_str(), robot.stats.blow_ups);
+  }
+  if (!who.empty()) out += "; robots reset:" + who;
+  return out + formatted("; %d engine messages\n", world.dynamics().engineMessages());
+}
+
 }  // namespace
 
 std::string progressLine(const World& world) {
   std::string out = formatted("fieldsim: %.2f s, cycle %d, %s, %s, ball (%.2f, %.2f)", world.time(),
                               world.cycle(), playModeName(world.mode()), scoreText(world).c_str(),
                               world.ball().x, world.ball().y);
-  for (const auto& robot : world.robots()) {
-    if (!robot->present) continue;
-    out += formatted(", %s (%.2f, %.2f)", robot->label().c_str(), robot->position.x,
-                     robot->position.y);
+  for (const Robot& robot : world.robots()) {
+    if (!robot.present) continue;
+    out += formatted(", %s (%.2f, %.2f)", robot.label().c_str(), robot.record.position.x,
+                     robot.record.position.y);
   }
   return out;
 }
@@ -100,10 +115,10 @@ std::string progressLine(const World& world) {
 std::string traceLine(const World& world) {
   std::string out = formatted("cycle %d %s ball %.3f %.3f", world.cycle(),
                               playModeName(world.mode()), world.ball().x, world.ball().y);
-  for (const auto& robot : world.robots()) {
-    if (!robot->present) continue;
-    out += formatted(" %s %.3f %.3f %.1f", robot->label().c_str(), robot->position.x,
-                     robot->position.y, robot->heading);
+  for (const Robot& robot : world.robots()) {
+    if (!robot.present) continue;
+    out += formatted(" %s %.3f %.3f %.1f", robot.label().c_str(), robot.record.position.x,
+                     robot.record.position.y, robot.record.heading);
   }
   return out;
 }
@@ -121,19 +136,19 @@ std::string summary(const World& world, double wall_seconds) {
                    start.x, start.y, end.x, end.y, distance(start, end), world.kicks());
   int received = 0;
   int sent = 0;
-  for (const auto& robot : world.robots()) {
-    const RobotStats& s = robot->stats;
+  for (const Robot& robot : world.robots()) {
+    const RobotStats& s = robot.stats;
     out += formatted(
         "agent %s (%s %d): beams %d, steps %d, side steps %d, kicks %d, falls %d, get-ups %d, "
         "late replies %d, messages in %d out %d%s\n",
-        robot->label().c_str(), robot->team.c_str(), robot->number, s.beams, s.steps, s.side_steps,
+        robot.label().c_str(), robot.team.c_str(), robot.number, s.beams, s.steps, s.side_steps,
         s.kicks, s.falls, s.get_ups, s.late_replies, s.messages_in, s.messages_out,
-        robot->present ? "" : ", left early");
+        robot.present ? "" : ", left early");
     received += s.messages_in;
     sent += s.messages_out;
   }
   out += formatted("messages exchanged: %d received, %d sent\n", received, sent);
-  return out + world.dynamics().summary();
+  return out + engineLine(world);
 }
 
 std::string svgPicture(const World& world) {
@@ -144,7 +159,7 @@ std::string svgPicture(const World& world) {
       "<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n",
       width, height + 20);
   out += field();
-  for (const auto& robot : world.robots()) out += robotPath(*robot);
+  for (const Robot& robot : world.robots()) out += robotPath(robot);
   out += ballPath(world);
   out += formatted("<text x=\"%.0f\" y=\"%.0f\" font-size=\"14\">%s, %d cycles, %d kicks</text>\n",
                    kMargin, height + 15, scoreText(world).c_str(), world.cycle(), world.kicks());

@@ -21,7 +21,7 @@
 namespace fieldsim {
 namespace {
 
-volatile std::sig_atomic_t stop_requested = 0;
+volatile std::sig_atomic_t stop_requested = 0;  // the signal's number
 
 constexpr const char* kScene = "rsg/agent/nao/nao.rsg";
 constexpr int kMaxNumber = 11;
@@ -33,6 +33,13 @@ bool setNonBlocking(int fd) {
   return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
+std::string stopReason() {
+  const char* name = stop_requested == SIGINT    ? "SIGINT"
+                     : stop_requested == SIGTERM ? "SIGTERM"
+                                                 : "a signal";
+  return std::string("ended by ") + name;
+}
+
 int millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
       deadline - std::chrono::steady_clock::now());
@@ -41,8 +48,8 @@ int millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
 
 }  // namespace
 
-void requestStop() {
-  stop_requested = 1;
+void requestStop(int signal) {
+  stop_requested = signal;
 }
 
 namespace {
@@ -63,34 +70,52 @@ Server::~Server() {
 }
 
 int Server::run() {
-  if (!listenOn(options_.port)) return 1;
+  if (const std::string error = prepare(); !error.empty()) {
+    std::cerr << "fieldsim: " << error << "\n";
+    writeResultFile({"error", error});
+    return 1;
+  }
+  if (!waitForAgents()) {
+    const std::string reason =
+        stop_requested ? stopReason() + " before any agent registered" : "no agent registered";
+    std::cerr << "fieldsim: " << reason << ", no game\n";
+    writeResultFile({"no-agents", reason});
+    return 1;
+  }
+  return finish(play());
+}
+
+std::string Server::prepare() {
+  if (!listenOn(options_.port)) return "cannot listen on port " + std::to_string(options_.port);
   if (!options_.trace_file.empty()) {
     trace_.open(options_.trace_file);
-    if (!trace_) {
-      std::cerr << "fieldsim: cannot write " << options_.trace_file << "\n";
-      return 1;
-    }
+    if (!trace_) return "cannot write " + options_.trace_file;
   }
   if (!options_.replay_file.empty()) {
     replay_ = std::make_unique<ReplayWriter>(options_.replay_file);
-    if (!replay_->ok()) {
-      std::cerr << "fieldsim: cannot write " << options_.replay_file << "\n";
-      return 1;
-    }
+    if (!replay_->ok()) return "cannot write " + options_.replay_file;
   }
-  if (!waitForAgents()) return 1;
+  return "";
+}
+
+// The cycles asked for, or until every agent has left; a signal or the
+// agents' leaving cuts the game short.
+GameEnd Server::play() {
   const auto start = Clock::now();
   kick_off_time_ = start;
+  GameEnd end{"completed", ""};
   while (!stop_requested) {
     playCycle();
     if (options_.cycles > 0 && world_.cycle() >= options_.cycles) break;
     if (playingCount() == 0) {
       std::cout << "fieldsim: every agent has left\n";
+      if (options_.cycles > 0) end = {"interrupted", "every agent has left"};
       break;
     }
   }
-  finish(start);
-  return 0;
+  if (stop_requested) end = {"interrupted", stopReason()};
+  end.wall_seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return end;
 }
 
 bool Server::listenOn(int port) {
@@ -124,16 +149,13 @@ bool Server::waitForAgents() {
   while (!stop_requested && playingCount() < options_.agents && Clock::now() < give_up) {
     pump(std::min(give_up, Clock::now() + std::chrono::milliseconds(100)), false);
   }
-  if (playingCount() == 0) {
-    std::cerr << "fieldsim: no agent registered, no game\n";
-    return false;
-  }
+  if (playingCount() == 0) return false;
   std::cout << "fieldsim: kick-off with " << playingCount() << " agents\n";
   return true;
 }
 
 void Server::playCycle() {
-  applyKnocks();
+  applyPushes();
   sendPerceptions();
   if (options_.realtime) {
     // Ticks counted from the kick-off, so that slow cycles do not add up.
@@ -141,43 +163,46 @@ void Server::playCycle() {
   } else {
     pump(Clock::now() + std::chrono::milliseconds(options_.reply_timeout_ms), true);
   }
+  // A signal cut the wait short: the cycle is not played, and no reply late.
+  if (stop_requested) return;
   for (auto& connection : connections_) {
-    if (connection->awaiting_reply) ++connection->robot->stats.late_replies;
+    if (connection->awaiting_reply) world_.lateReply(connection->robot);
   }
-  std::vector<bool> was_down;
-  for (const auto& robot : world_.robots()) was_down.push_back(robot->down);
+  const std::size_t events_before = world_.events().size();
   world_.step();
-  if (options_.world == WorldKind::kPhysics) reportFalls(was_down);
+  reportFalls(events_before);
   if (trace_.is_open()) trace_ << traceLine(world_) << "\n";
   if (replay_ && ReplayWriter::records(world_.cycle())) replay_->add(takeSnapshot(world_));
   if (world_.cycle() % kProgressEvery == 0) std::cout << progressLine(world_) << "\n";
 }
 
-// In the physics world falls come from the bodies; each is told when it
-// happens, so that a fall and a get-up can be timed.
-void Server::reportFalls(const std::vector<bool>& was_down) {
-  for (std::size_t i = 0; i < was_down.size(); ++i) {
-    const Robot& robot = *world_.robots()[i];
-    if (robot.down == was_down[i]) continue;
-    std::cout << "fieldsim: " << robot.label() << (robot.down ? " fell" : " got up") << " at cycle "
-              << world_.cycle() << "\n";
+// Each fall and get-up is told when it happens, so that one can be timed
+// while the game goes on.
+void Server::reportFalls(std::size_t events_before) {
+  const std::vector<Event>& events = world_.events();
+  for (std::size_t i = events_before; i < events.size(); ++i) {
+    const Event& event = events[i];
+    if (event.kind != EventKind::kFall && event.kind != EventKind::kGetUp) continue;
+    std::cout << "fieldsim: " << event.robot
+              << (event.kind == EventKind::kFall ? " fell" : " got up") << " at cycle "
+              << event.cycle << "\n";
   }
 }
 
-void Server::applyKnocks() {
-  for (const Knock& knock : options_.knocks) {
-    if (knock.cycle != world_.cycle()) continue;
-    Robot* robot = world_.findRobot(TeamSide::kLeft, knock.number);
-    if (robot != nullptr && robot->present) world_.knock(*robot);
+void Server::applyPushes() {
+  for (const Push& push : options_.pushes) {
+    if (push.cycle == world_.cycle()) {
+      world_.push(push.side, push.number, push.impulse, push.direction);
+    }
   }
 }
 
 void Server::sendPerceptions() {
   for (auto& connection : connections_) {
     if (connection->state != Connection::State::kPlaying || connection->awaiting_reply) continue;
-    send(*connection, perception(world_, *connection->robot));
+    send(*connection, perception(world_, world_.robot(connection->robot)));
     connection->awaiting_reply = true;
-    ++connection->robot->stats.messages_out;
+    world_.countMessageOut(connection->robot);
   }
 }
 
@@ -251,7 +276,7 @@ void Server::receive(Connection& connection) {
     return drop(connection, "a frame longer than " + std::to_string(kMaxFrameBytes) + " bytes");
   }
   if (!ended) return;
-  if (connection.robot != nullptr) std::cout << "fieldsim: " << who(connection) << " left\n";
+  if (connection.robot >= 0) std::cout << "fieldsim: " << who(connection) << " left\n";
   leave(connection);
 }
 
@@ -286,14 +311,12 @@ void Server::handleInit(Connection& connection, const ParsedMessage& message) {
   }
   const auto side = world_.assignSide(init.text);
   if (!side) return drop(connection, "two teams play already, not " + init.text);
-  Robot* robot = world_.findRobot(*side, init.number);
+  const Robot* robot = world_.findRobot(*side, init.number);
   if (robot != nullptr && robot->present) {
     return drop(connection, init.text + " " + std::to_string(init.number) + " plays already");
   }
-  if (robot == nullptr) robot = &world_.addRobot(*side, init.number, init.text);
-  robot->present = true;
-  ++robot->stats.messages_in;  // the init; the scene came before the robot
-  connection.robot = robot;
+  connection.robot = world_.join(*side, init.number, init.text);
+  world_.countMessageIn(connection.robot);  // the init; the scene came before the robot
   connection.state = Connection::State::kPlaying;
   // Flushed at once, so that a script starting agents can tell who was first
   // (the first team to register plays on the left).
@@ -301,13 +324,13 @@ void Server::handleInit(Connection& connection, const ParsedMessage& message) {
 }
 
 void Server::handlePlaying(Connection& connection, const ParsedMessage& message) {
-  Robot& robot = *connection.robot;
-  ++robot.stats.messages_in;
+  const int robot = connection.robot;
+  world_.countMessageIn(robot);
   connection.awaiting_reply = false;
   for (const AgentCommand& command : message.commands) {
     switch (command.kind) {
       case AgentCommand::Kind::kJointSpeed:
-        robot.speeds[command.number] = command.values[0];
+        world_.command(robot, command.number, command.values[0]);
         break;
       case AgentCommand::Kind::kBeam:
         if (world_.beamAllowed()) {
@@ -344,8 +367,9 @@ void Server::drop(Connection& connection, const std::string& reason) {
 }
 
 void Server::leave(Connection& connection) {
+  const bool open = connection.fd >= 0;
   close(connection);
-  if (connection.robot != nullptr) connection.robot->present = false;
+  if (open && connection.robot >= 0) world_.leave(connection.robot);
 }
 
 void Server::close(Connection& connection) {
@@ -361,16 +385,15 @@ void Server::removeClosed() {
 }
 
 std::string Server::who(const Connection& connection) const {
-  if (connection.robot == nullptr) return "connection " + std::to_string(connection.id);
-  return "agent " + connection.robot->label() + " (" + connection.robot->team + " " +
-         std::to_string(connection.robot->number) + ")";
+  if (connection.robot < 0) return "connection " + std::to_string(connection.id);
+  const Robot& robot = world_.robot(connection.robot);
+  return "agent " + robot.label() + " (" + robot.team + " " + std::to_string(robot.number) + ")";
 }
 
-void Server::finish(Clock::time_point start) {
+int Server::finish(const GameEnd& end) {
   for (auto& connection : connections_) close(*connection);
   removeClosed();
-  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-  std::cout << summary(world_, wall);
+  std::cout << summary(world_, end.wall_seconds);
   if (!options_.trace_file.empty()) std::cout << "trace: " << options_.trace_file << "\n";
   if (!options_.svg_file.empty()) {
     std::ofstream svg(options_.svg_file);
@@ -381,6 +404,16 @@ void Server::finish(Clock::time_point start) {
     std::cout << (replay_->finish(takeSnapshot(world_)) ? "replay: " : "cannot write the replay ")
               << options_.replay_file << "\n";
   }
+  if (!writeResultFile(end)) return 1;
+  if (!options_.result_file.empty()) std::cout << "result: " << options_.result_file << "\n";
+  return 0;
+}
+
+bool Server::writeResultFile(const GameEnd& end) {
+  if (options_.result_file.empty()) return true;
+  if (writeResult(options_.result_file, resultJson(world_, options_, end))) return true;
+  std::cerr << "fieldsim: cannot write the result " << options_.result_file << "\n";
+  return false;
 }
 
 }  // namespace fieldsim

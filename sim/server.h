@@ -13,6 +13,7 @@
 #include "frame.h"
 #include "options.h"
 #include "replay.h"
+#include "result.h"
 #include "world.h"
 
 namespace fieldsim {
@@ -24,7 +25,8 @@ class Server {
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;
 
-  // Runs a whole game; returns the process exit status.
+  // Runs a whole game and writes its result file, however it ends; returns
+  // the process exit status.
   int run();
 
  private:
@@ -36,15 +38,18 @@ class Server {
     FrameReader reader;
     std::string outbox;
     enum class State { kScene, kInit, kPlaying } state = State::kScene;
-    Robot* robot = nullptr;
+    int robot = -1;  // its robot's id in the world, once it has joined
     bool awaiting_reply = false;
   };
 
+  // Why the game could not start, or nothing.
+  std::string prepare();
   bool listenOn(int port);
   bool waitForAgents();
+  GameEnd play();
   void playCycle();
-  void applyKnocks();
-  void reportFalls(const std::vector<bool>& was_down);
+  void applyPushes();
+  void reportFalls(std::size_t events_before);
   void sendPerceptions();
   // Handles the network until the deadline, or in sync mode until every
   // agent that was sent a perception has answered.
@@ -66,7 +71,9 @@ class Server {
   void close(Connection& connection);
   void removeClosed();
   std::string who(const Connection& connection) const;
-  void finish(Clock::time_point start);
+  // The summary and the game's files, the result last; the exit status.
+  int finish(const GameEnd& end);
+  bool writeResultFile(const GameEnd& end);
 
   Options options_;
   World world_;
@@ -78,8 +85,8 @@ class Server {
   std::unique_ptr<ReplayWriter> replay_;
 };
 
-// Set by SIGINT and SIGTERM: the game ends at the next cycle.
-void requestStop();
+// The handler of SIGINT and SIGTERM: the game ends at the next cycle.
+void requestStop(int signal);
 
 }  // namespace fieldsim
 

@@ -1,7 +1,5 @@
 #include "snapshot.h"
 
-#include "dynamics.h"
-
 namespace fieldsim {
 namespace {
 
@@ -14,7 +12,7 @@ RobotSnapshot robotSnapshot(const World& world, const Robot& robot) {
   const std::array<double, 2> forces = world.footForces(robot);
   out.left_foot_force = forces[0];
   out.right_foot_force = forces[1];
-  out.torso_height = out.parts[kTorso].position.z;
+  out.torso_height = robot.record.torso_height;
   return out;
 }
 
@@ -30,10 +28,10 @@ Snapshot takeSnapshot(const World& world) {
     out.teams[i] = world.teamName(side);
     out.score[i] = world.score(side);
   }
-  out.ball = world.dynamics().ball();
+  out.ball = world.ballPosition();
   out.ball_radius = world.dynamics().ballRadius();
-  for (const auto& robot : world.robots()) {
-    if (robot->present) out.robots.push_back(robotSnapshot(world, *robot));
+  for (const Robot& robot : world.robots()) {
+    if (robot.present) out.robots.push_back(robotSnapshot(world, robot));
   }
   return out;
 }

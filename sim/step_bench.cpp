@@ -27,8 +27,7 @@ double cyclesPerSecond(World& world, int cycles) {
 
 int main(int argc, char** argv) {
   std::string error;
-  const auto options =
-      fieldsim::parseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  const auto options = fieldsim::parseOptions(std::vector<std::string>(argv, argv + argc), error);
   if (!options) {
     std::cerr << "fieldsim_step_bench: " << error << "\n";
     return 2;
@@ -38,7 +37,7 @@ int main(int argc, char** argv) {
     const auto team = side == 0 ? fieldsim::TeamSide::kLeft : fieldsim::TeamSide::kRight;
     world.assignSide(side == 0 ? "A" : "B");
     for (int n = 1; n <= 11; ++n) {
-      auto& robot = world.addRobot(team, n, side == 0 ? "A" : "B");
+      const int robot = world.join(team, n, side == 0 ? "A" : "B");
       // A metre apart in a row, facing away from the other team's row, so
       // that a pushed robot falls on nobody.
       world.beam(robot, n - 6, 1, 90);
@@ -46,7 +45,9 @@ int main(int argc, char** argv) {
   }
   world.step();
   const double standing = cyclesPerSecond(world, 500);
-  for (const auto& robot : world.robots()) world.knock(*robot);
+  for (const auto& robot : world.robots()) {
+    world.push(robot.side, robot.number, fieldsim::kDefaultPushImpulse, 0);
+  }
   for (int i = 0; i < 150; ++i) world.step();
   const double lying = cyclesPerSecond(world, 500);
   std::cout << "standing " << static_cast<int>(standing) << " lying " << static_cast<int>(lying)

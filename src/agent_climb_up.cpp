@@ -8,6 +8,7 @@
 
 #include "agent.h"
 #include "motion.h"
+#include "motion_tables.h"
 #include "world_model.h"
 
 namespace {
@@ -31,29 +32,23 @@ constexpr double kLightLoad = 18;
 
 void mark() { wm::Record_Cycle = wm::Sim_Cycle; }
 
-// A recent left-foot reading means the robot lies so that it must roll over
-// first; otherwise it can push itself up straight away.
-void probeContact() {
+// The contact probe: a recent left-foot reading means the robot lies so that
+// it must roll over first; otherwise it can push itself up straight away.
+int rollOverOrPushUp() {
   if (wm::lfrp_0_count <= kRecentContact) {
     std::cout << "!!!!!!!!!!!!lfrp_0_count=" << wm::lfrp_0_count;
-    mark();
-    wm::cut = CU_Extend_Body2;
-  } else {
-    std::cout << "lfrp_count=" << wm::lfrp_count << "\n";
-    mark();
-    wm::cut = CU_Bend_Hand2;
+    return CU_Extend_Body2;
   }
+  std::cout << "lfrp_count=" << wm::lfrp_count << "\n";
+  return CU_Bend_Hand2;
 }
 
 // Both feet still silent after the push: start again, the wait counting from
-// the last mark.
-void leaveBendDown2() {
-  if (wm::frp_0_count > kFeetStillSilent) {
-    wm::cut = CU_Extend_Body;
-  } else {
-    mark();
-    wm::cut = CU_Bend_Down;
-  }
+// the last mark. Otherwise mark and crouch.
+int startAgainOrCrouch() {
+  if (wm::frp_0_count > kFeetStillSilent) return CU_Extend_Body;
+  mark();
+  return CU_Bend_Down;
 }
 
 bool feetCarryTheBody() {
@@ -71,53 +66,75 @@ void checkStanding() {
   wm::wft = WF_Bend_Down;
 }
 
+// Straight legs with the knee bent (the contact probe's pose), and the right
+// arm as the body rolls over.
+// clang-format off
+constexpr Targets kKneeBent = {0, 0, 0, -90, 0, 0};
+constexpr Targets kRightArmRolling = {120, 0, 90, 90};
+
 // In CU_Bend_Hand the shoulder is driven to +120 but tested at -120, so it is
 // mostly the time-out that ends the phase. In CU_Rorate_Body the right leg is
 // not driven.
-// clang-format off
 constexpr Phase kPhases[] = {
-  {CU_Extend_Body,
-   {{kLeftArm,  P(5),  {-90, 0, 0, 0}},        {kRightArm, P(5), {-90, 0, 0, 0}},
-    {kLeftLeg,  P(5),  {0, 0, 0, -90, 0, 0}},  {kRightLeg, P(5), {0, 0, 0, -90, 0, 0}}},
-   {{{kLeftLeg, 3}}, kStay, nullptr, false, kProbeHold}, nullptr, nullptr, probeContact},
-  {CU_Extend_Body2,
-   {{kLeftArm,  P(5),  {-90, 0, 0, 0}},        {kRightArm, P(5), {-90, 0, 0, 0}},
-    {kLeftLeg,  P(5),  {0, 0, 0, 0, 0, 0}},    {kRightLeg, P(5), {0, 0, 0, -90, 0, 0}}},
-   {{{kLeftLeg, 3}}, CU_Bend_Hand, nullptr, kMark, kStraightHold}},
-  {CU_Bend_Hand,
-   {{kLeftArm,  P(10), {{120, P(10, 100)}, 0, -90, -60}},
-    {kRightArm, P(10), {0, 0, 20, 90}},
-    {kLeftLeg,  P(10), {0, 0, 0, {-108, P(10, 100)}, -65, 0}},
-    {kRightLeg, P(10), {-30, 0, 90, 0, 0, 0}}},
-   {{{kLeftArm, 1, {-120, 0, -90, -60}}}, CU_Rorate_Body, nullptr, false, kNoWait,
-    kBendHandTimeout}},
-  {CU_Rorate_Body,
-   {{kLeftArm,  P(10), {90, 0, 0, 0}},         {kRightArm, P(10), {120, 0, 90, 90}},
-    {kLeftLeg,  P(10), {0, 0, 90, 0, 0, 0}}},
-   {{{kRightArm, 2}}, CU_Rorate_Body2}},
-  {CU_Rorate_Body2,
-   {{kLeftArm,  P(10), {120, 0, 0, 0}},        {kRightArm, P(10), {120, 0, 90, 90}},
-    {kLeftLeg,  P(10), {0, 0, 0, 0, 0, 0}},    {kRightLeg, P(10), {0, 0, 0, -90, 0, 0}}},
-   {{{kRightLeg, 0.5}}, CU_Bend_Hand2}},
-  {CU_Bend_Hand2,
-   {{kLeftArm,  P(20), {-98, 0, 0, 0}},        {kRightArm, P(20), {-98, 0, 0, 0}},
-    {kLeftLeg,  P(20), {0, 0, 0, 0, -10, 0}},  {kRightLeg, P(20), {0, 0, 0, 0, -10, 0}}},
-   {{{kLeftLeg, 1}}, CU_Push_Hand, nullptr, kMark}},
-  {CU_Push_Hand,
-   {{kLeftArm,  P(1),  {-20, 0, 0, 0}},        {kRightArm, P(1), {-20, 0, 0, 0}},
-    {kLeftLeg,  P(60), {-90, 45, 100, -130, 75, -45}},
-    {kRightLeg, P(60), {-90, -45, 100, -130, 75, 45}}},
-   {{{kLeftLeg, 4}}, CU_Bend_Down2, nullptr, kMark}},
-  {CU_Bend_Down2,
-   {{kLeftArm,  P(10), {-20, 0, 0, 0}},        {kRightArm, P(10), {-20, 0, 0, 0}},
-    {kLeftLeg,  P(30), {0, 45, 100, -130, 30, -45}},
-    {kRightLeg, P(30), {0, -45, 100, -130, 30, 45}}},
-   {{{kLeftLeg, 1.8}}}, nullptr, nullptr, leaveBendDown2},
-  {CU_Bend_Down,
-   {{kLeftArm,  P(90), {-90, 0, 0, 0}},        {kRightArm, P(90), {-90, 0, 0, 0}},
-    {kLeftLeg,  P(30), {0, 0, 10, -20, 10, 0}}, {kRightLeg, P(30), {0, 0, 10, -20, 10, 0}}},
-   {{{kLeftLeg, 0.8}, {kRightLeg, 0.8}}, CU_Extend_Body, nullptr, kMark},
-   nullptr, nullptr, checkStanding},
+  Phase(CU_Extend_Body)
+      .driveArms(P(5), kArmsDown)
+      .driveLegs(P(5), kKneeBent)
+      .reached(kLeftLeg, 3).waitMoreThan(kProbeHold)
+      .markWhenLeft()
+      .next(rollOverOrPushUp),
+  Phase(CU_Extend_Body2)
+      .driveArms(P(5), kArmsDown)
+      .drive(kLeftLeg,  P(5),  kStraightLeg)
+      .drive(kRightLeg, P(5),  kKneeBent)
+      .reached(kLeftLeg, 3).waitMoreThan(kStraightHold)
+      .markWhenLeft()
+      .next(CU_Bend_Hand),
+  Phase(CU_Bend_Hand)
+      .drive(kLeftArm,  P(10), {{120, P(10, 100)}, 0, -90, -60})
+      .drive(kRightArm, P(10), {0, 0, 20, 90})
+      .drive(kLeftLeg,  P(10), {0, 0, 0, {-108, P(10, 100)}, -65, 0})
+      .drive(kRightLeg, P(10), {-30, 0, 90, 0, 0, 0})
+      .reached(kLeftArm, 1, {-120, 0, -90, -60}).timeOutAfter(kBendHandTimeout)
+      .next(CU_Rorate_Body),
+  Phase(CU_Rorate_Body)
+      .drive(kLeftArm,  P(10), {90, 0, 0, 0})
+      .drive(kRightArm, P(10), kRightArmRolling)
+      .drive(kLeftLeg,  P(10), {0, 0, 90, 0, 0, 0})
+      .reached(kRightArm, 2)
+      .next(CU_Rorate_Body2),
+  Phase(CU_Rorate_Body2)
+      .drive(kLeftArm,  P(10), {120, 0, 0, 0})
+      .drive(kRightArm, P(10), kRightArmRolling)
+      .drive(kLeftLeg,  P(10), kStraightLeg)
+      .drive(kRightLeg, P(10), kKneeBent)
+      .reached(kRightLeg, 0.5)
+      .next(CU_Bend_Hand2),
+  Phase(CU_Bend_Hand2)
+      .driveArms(P(20), {-98, 0, 0, 0})
+      .driveLegs(P(20), {0, 0, 0, 0, -10, 0})
+      .reached(kLeftLeg, 1)
+      .markWhenLeft()
+      .next(CU_Push_Hand),
+  Phase(CU_Push_Hand)
+      .driveArms(P(1), kPushingArms)
+      .drive(kLeftLeg,  P(60), kLeftLegFolded)
+      .drive(kRightLeg, P(60), kRightLegFolded)
+      .reached(kLeftLeg, 4)
+      .markWhenLeft()
+      .next(CU_Bend_Down2),
+  Phase(CU_Bend_Down2)
+      .driveArms(P(10), kPushingArms)
+      .drive(kLeftLeg,  P(30), kLeftLegSquatting)
+      .drive(kRightLeg, P(30), kRightLegSquatting)
+      .reached(kLeftLeg, 1.8)
+      .next(startAgainOrCrouch),
+  Phase(CU_Bend_Down)
+      .driveArms(P(90), kArmsDown)
+      .driveLegs(P(30), kCrouch)
+      .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
+      .markWhenLeft()
+      .whenLeft(checkStanding)
+      .next(CU_Extend_Body),
 };
 // clang-format on
 
@@ -128,3 +145,5 @@ void Agent::climb_up() {
   // keyframe: every joint keeps the speed 0 of the cycle.
   if (const Phase* phase = find(kPhases, wm::cut)) step(*phase, wm::cut);
 }
+
+motion::PhaseList motion::standUpPhases() { return listOf(kPhases); }

@@ -8,6 +8,7 @@
 
 #include "agent.h"
 #include "motion.h"
+#include "motion_tables.h"
 #include "world_model.h"
 
 namespace {
@@ -19,34 +20,55 @@ constexpr double kCloseBall = 2.0;
 // Cycles a pose is held, counted from the mark.
 constexpr int kHold = 100;
 
-// The ankles of statuses 1 and 2 are driven to 80 but tested at 75.
-constexpr Pose kHeld = {0, 0, 10, -20, 75, 0};
+// The legs in the dive of statuses 1 and 2: the ankles are driven to 80 but
+// tested at 75.
+// clang-format off
+constexpr Targets kDivingLeg = {0, 0, 10, -20, 80, 0};
+constexpr Targets kHeld = {0, 0, 10, -20, 75, 0};
+
+// Statuses 1 and 2: the arms in a pose of their own and the legs in the
+// dive, held for more than kHold cycles from the mark.
+constexpr Phase holdingTheDive(int status, const Targets& left_arm, const Targets& right_arm) {
+  return Phase(status)
+      .drive(kLeftArm,  P(5),  left_arm)
+      .drive(kRightArm, P(5),  right_arm)
+      .driveLegs(P(10), kDivingLeg)
+      .reached(kLeftLeg, 0.8, kHeld).reached(kRightLeg, 0.8, kHeld)
+      .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
+      .waitMoreThan(kHold)
+      .markWhenLeft();
+}
 
 // One phase per status, its id the status; every arm and leg joint driven.
-// clang-format off
 constexpr Phase kStatuses[] = {
-  {0, {{kLeftArm,  P(5),  {0, 0, 0, 0}},            {kRightArm, P(5), {0, 0, 0, 0}},
-       {kLeftLeg,  P(10), {0, 0, 10, -20, 10, 0}},  {kRightLeg, P(10), {0, 0, 10, -20, 10, 0}}},
-   {{{kLeftLeg, 0.8}, {kRightLeg, 0.8}, {kLeftArm, 0.8}, {kRightArm, 0.8}}, 1, "0", kMark}},
-  {1, {{kLeftArm,  P(5),  {90, 0, 90, -45}},        {kRightArm, P(5), {90, 0, -90, 45}},
-       {kLeftLeg,  P(10), {0, 0, 10, -20, 80, 0}},  {kRightLeg, P(10), {0, 0, 10, -20, 80, 0}}},
-   {{{kLeftLeg, 0.8, kHeld}, {kRightLeg, 0.8, kHeld}, {kLeftArm, 0.8}, {kRightArm, 0.8}},
-    2, "1", kMark, kHold}},
-  {2, {{kLeftArm,  P(5),  {0, 0, 90, 0}},           {kRightArm, P(5), {0, 0, -90, 0}},
-       {kLeftLeg,  P(10), {0, 0, 10, -20, 80, 0}},  {kRightLeg, P(10), {0, 0, 10, -20, 80, 0}}},
-   {{{kLeftLeg, 0.8, kHeld}, {kRightLeg, 0.8, kHeld}, {kLeftArm, 0.8}, {kRightArm, 0.8}},
-    3, "2", kMark, kHold}},
-  {3, {{kLeftArm,  P(1),  {-20, 0, 0, 0}},          {kRightArm, P(1), {-20, 0, 0, 0}},
-       {kLeftLeg,  P(15), {-90, 45, 100, -130, 75, -45}},
-       {kRightLeg, P(15), {-90, -45, 100, -130, 75, 45}}},
-   {{{kLeftLeg, 3}}, 4}},
-  {4, {{kLeftArm,  P(1),  {-20, 0, 0, 0}},          {kRightArm, P(1), {-20, 0, 0, 0}},
-       {kLeftLeg,  P(30), {0, 45, 100, -130, 30, -45}},
-       {kRightLeg, P(30), {0, -45, 100, -130, 30, 45}}},
-   {{{kLeftLeg, 1.8}}, 5, "0", kMark}},
-  {5, {{kLeftArm,  P(90), {-90, 0, 0, 0}},          {kRightArm, P(90), {-90, 0, 0, 0}},
-       {kLeftLeg,  P(30), {0, 0, 10, -20, 10, 0}},  {kRightLeg, P(30), {0, 0, 10, -20, 10, 0}}},
-   {{{kLeftLeg, 0.8}, {kRightLeg, 0.8}}, 0, "Stand_Up successfully ", kMark}},
+  Phase(0)
+      .driveArms(P(5), {0, 0, 0, 0})
+      .driveLegs(P(10), kCrouch)
+      .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
+      .reached(kLeftArm, 0.8).reached(kRightArm, 0.8)
+      .markWhenLeft().printWhenLeft("0")
+      .next(1),
+  holdingTheDive(1, {90, 0, 90, -45}, {90, 0, -90, 45}).printWhenLeft("1").next(2),
+  holdingTheDive(2, {0, 0, 90, 0}, {0, 0, -90, 0}).printWhenLeft("2").next(3),
+  Phase(3)
+      .driveArms(P(1), kPushingArms)
+      .drive(kLeftLeg,  P(15), kLeftLegFolded)
+      .drive(kRightLeg, P(15), kRightLegFolded)
+      .reached(kLeftLeg, 3)
+      .next(4),
+  Phase(4)
+      .driveArms(P(1), kPushingArms)
+      .drive(kLeftLeg,  P(30), kLeftLegSquatting)
+      .drive(kRightLeg, P(30), kRightLegSquatting)
+      .reached(kLeftLeg, 1.8)
+      .markWhenLeft().printWhenLeft("0")
+      .next(5),
+  Phase(5)
+      .driveArms(P(90), kArmsDown)
+      .driveLegs(P(30), kCrouch)
+      .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
+      .markWhenLeft().printWhenLeft("Stand_Up successfully ")
+      .next(0),
 };
 // clang-format on
 
@@ -59,3 +81,5 @@ void Agent::defend() {
   if (!(wm::dis_to_ball < kCloseBall) && status == 0) return;
   step(kStatuses[status], status);
 }
+
+motion::PhaseList motion::goalkeeperStatuses() { return listOf(kStatuses); }

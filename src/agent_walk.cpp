@@ -9,6 +9,7 @@
 
 #include "agent.h"
 #include "motion.h"
+#include "motion_tables.h"
 #include "world_model.h"
 
 namespace {
@@ -16,8 +17,7 @@ namespace {
 using namespace motion;
 
 // Sideways lean of the body (hip and ankle roll), in degrees.
-constexpr double kLean = 6.5;
-constexpr double b = kLean;
+constexpr double kWalkLean = 6.5;
 // The steering angle is the ball's angle limited to this many degrees.
 constexpr double kMaxSteering = 4;
 // A ball further off than this at the first lift of a walk: turn on the spot.
@@ -90,22 +90,29 @@ bool turning(bool reached) {
   return reached;
 }
 
-// Rules run once their phase has ended.
-void standingUntilPlay() {
-  if (wm::pm == PM_PLAY_ON || wm::pm == PM_KICK_OFF_LEFT) wm::wft = WF_Bend_Down;
+// Choices of the next phase, made as their phase is left.
+// Standing (each such call counted): crouch once play is on or the own
+// kick-off has come.
+int crouchOncePlayStarts() {
   ++wm::Walk_Cycle;
+  return wm::pm == PM_PLAY_ON || wm::pm == PM_KICK_OFF_LEFT ? WF_Bend_Down : WF_Stand_Up;
 }
-void turnIfTheBallIsOff() {
+// The lifts record the supporting leg's height for the extend phase; the
+// first lift of a walk turns on the spot for a ball far off to one side,
+// the later ones stop for a ball close by.
+int extendLeftOrTurn() {
   recordLegHeight(kRightLeg);
-  if (std::fabs(wm::pol_ball.pal_angle) > kTurnAngle) wm::wft = WF_Bend_Down2;
+  return std::fabs(wm::pol_ball.pal_angle) > kTurnAngle ? WF_Bend_Down2 : WF_Extend_Left_Leg;
 }
-void stopIfTheBallIsClose(Limb supporting_leg) {
+int extendOrStop(Limb supporting_leg, WalkForwardT extend) {
   recordLegHeight(supporting_leg);
-  if (ballCloseEnoughToStop()) wm::wft = WF_Stop_Walk;
+  return ballCloseEnoughToStop() ? WF_Stop_Walk : extend;
 }
-void stopOnTheRightLeg() { stopIfTheBallIsClose(kRightLeg); }
-void stopOnTheLeftLeg() { stopIfTheBallIsClose(kLeftLeg); }
-// After a turn the left foot must report again soon.
+int extendLeftOrStop() { return extendOrStop(kRightLeg, WF_Extend_Left_Leg); }
+int extendRightOrStop() { return extendOrStop(kLeftLeg, WF_Extend_Right_Leg); }
+
+// Hooks run as their phase is left. After a turn the left foot must report
+// again soon.
 void turnedRight() { fallMarkIf(wm::lfrp_0_count > kLandingSilent); }
 void turnedLeft() { fallMarkIf(wm::lfrp_0_count > 2); }
 // Back in the crouch: choose the kicking side and whether to circle the ball
@@ -116,70 +123,98 @@ void handOver() {
   wm::abt = AB_Bend_Down;
 }
 
+// Lifting the left leg, the right one supporting: the first lift of a walk
+// (WF_Raise_Left_Leg) and the later ones (WF_Raise_Left_Leg2) move alike.
+// clang-format off
+constexpr Phase kLiftingTheLeftLeg =
+  Phase()
+      .drive(kLeftLeg,  S(2), {0, kWalkLean, 40, {-70, S(2, 2)}, 30, -kWalkLean})
+      .drive(kRightLeg, S(2), {0, kWalkLean, 10, -20, 10, -kWalkLean})
+      .reached(kLeftLeg, 2.8).reached(kRightLeg, 3.8);
+
 // The two extend phases are not mirror images: each keeps its own divisor,
 // swing hip pitch and ankle, reached poses and tolerances.
-// clang-format off
 constexpr Phase kPhases[] = {
-  {WF_Stand_Up,
-   {{kLeftArm,  P(20), {-90, 0, 0, 0}},       {kRightArm, P(20), {-90, 0, 0, 0}},
-    {kLeftLeg,  P(20), {0, 0, 0, 0, 0, 0}},   {kRightLeg, P(20), {0, 0, 0, 0, 0, 0}}},
-   {{{kLeftArm, 0.6}, {kRightArm, 0.6}, {kLeftLeg, 0.6}, {kRightLeg, 0.6}}},
-   nullptr, nullptr, standingUntilPlay},
-  {WF_Bend_Down,
-   {{kLeftLeg,  P(20), {0, 0, 10, -20, 10, 0}}, {kRightLeg, P(20), {0, 0, 10, -20, 10, 0}}},
-   {{{kLeftLeg, 1.8}, {kRightLeg, 1.8}}, WF_Move_Body_Right}, nullptr, crouching},
-  {WF_Move_Body_Right,
-   {{kLeftLeg,  S(1),  {0, b, 10, SK, 10, -b}}, {kRightLeg, S(1),  {0, b, 10, SK, 10, -b}}},
-   {{{kLeftLeg, 0.8}, {kRightLeg, 0.8}}, WF_Raise_Left_Leg, "9"}},
-  {WF_Raise_Left_Leg,
-   {{kLeftLeg,  S(2),  {0, b, 40, {-70, S(2, 2)}, 30, -b}},
-    {kRightLeg, S(2),  {0, b, 10, -20, 10, -b}}},
-   {{{kLeftLeg, 2.8}, {kRightLeg, 3.8}}, WF_Extend_Left_Leg}, nullptr, liftingFirst,
-   turnIfTheBallIsOff},
-  {WF_Raise_Left_Leg2,
-   {{kLeftLeg,  S(2),  {0, b, 40, {-70, S(2, 2)}, 30, -b}},
-    {kRightLeg, S(2),  {0, b, 10, -20, 10, -b}}},
-   {{{kLeftLeg, 2.8}, {kRightLeg, 3.8}}, WF_Extend_Left_Leg}, nullptr, liftingAgain,
-   stopOnTheRightLeg},
-  {WF_Extend_Left_Leg,
-   {{kLeftLeg,  P(21), {0, -b, {16, P(21, 2)}, {-20, P(21, 2.8)}, {4, P(21, 3)}, b}},
-    {kRightLeg, P(21), {computed(rightYaw), -b / 3, {-15, P(21, 1.1)}, K, computed(rightAnkle),
-                        b / 3}}},
-   {{{kLeftLeg, 0.8, {0, -10, 10, -20, 10, 10}}, {kRightLeg, 0.8, {0, -10, 0, -25, 25, 10}}},
-    WF_Raise_Right_Leg, "WF_Raise_Right_Leg"}, nullptr, leftLanding},
-  {WF_Raise_Right_Leg,
-   {{kLeftLeg,  S(2),  {0, -b, 10, -20, 10, b}},
-    {kRightLeg, S(2),  {0, -b, 40, {-70, S(2, 2)}, 30, b}}},
-   {{{kRightLeg, 2.8}}, WF_Extend_Right_Leg}, nullptr, nullptr, stopOnTheLeftLeg},
-  {WF_Extend_Right_Leg,
-   {{kLeftLeg,  P(22), {computed(leftYaw), b / 3, {-15, P(22, 1.1)}, K, computed(leftAnkle),
-                        -b / 3}},
-    {kRightLeg, P(22), {0, b, {17, P(22, 2)}, {-20, P(22, 2.8)}, {3, P(22, 3)}, -b}}},
-   {{{kLeftLeg, 2.8, {0, 10, 0, -10, 10, -10}}, {kRightLeg, 2.8, {0, 10, 10, -20, 10, -10}}},
-    WF_Raise_Left_Leg2}, nullptr, rightLanding},
-  {WF_Stop_Walk,
-   {{kLeftLeg,  P(10), {0, 0, 10, -20, 10, 0}}, {kRightLeg, P(10), {0, 0, 10, -20, 10, 0}}},
-   {{{kLeftLeg, 0.8}, {kRightLeg, 0.8}}, WF_Stop_Walk_Over}, nullptr, nullptr, handOver},
+  Phase(WF_Stand_Up)
+      .driveArms(P(20), kArmsDown)
+      .driveLegs(P(20), kStraightLeg)
+      .reached(kLeftArm, 0.6).reached(kRightArm, 0.6)
+      .reached(kLeftLeg, 0.6).reached(kRightLeg, 0.6)
+      .next(crouchOncePlayStarts),
+  Phase(WF_Bend_Down)
+      .driveLegs(P(20), kCrouch)
+      .reached(kLeftLeg, 1.8).reached(kRightLeg, 1.8)
+      .everyCycle(crouching)
+      .next(WF_Move_Body_Right),
+  Phase(WF_Move_Body_Right)
+      .driveLegs(S(1), {0, kWalkLean, 10, SK, 10, -kWalkLean})
+      .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
+      .printWhenLeft("9")
+      .next(WF_Raise_Left_Leg),
+  kLiftingTheLeftLeg.as(WF_Raise_Left_Leg)
+      .everyCycle(liftingFirst)
+      .next(extendLeftOrTurn),
+  kLiftingTheLeftLeg.as(WF_Raise_Left_Leg2)
+      .everyCycle(liftingAgain)
+      .next(extendLeftOrStop),
+  Phase(WF_Extend_Left_Leg)
+      .drive(kLeftLeg,  P(21), {0, -kWalkLean, {16, P(21, 2)}, {-20, P(21, 2.8)}, {4, P(21, 3)},
+                                kWalkLean})
+      .drive(kRightLeg, P(21), {computed(rightYaw), -kWalkLean / 3, {-15, P(21, 1.1)}, K,
+                                computed(rightAnkle), kWalkLean / 3})
+      .reached(kLeftLeg,  0.8, {0, -10, 10, -20, 10, 10})
+      .reached(kRightLeg, 0.8, {0, -10, 0, -25, 25, 10})
+      .everyCycle(leftLanding)
+      .printWhenLeft("WF_Raise_Right_Leg")
+      .next(WF_Raise_Right_Leg),
+  Phase(WF_Raise_Right_Leg)
+      .drive(kLeftLeg,  S(2), {0, -kWalkLean, 10, -20, 10, kWalkLean})
+      .drive(kRightLeg, S(2), {0, -kWalkLean, 40, {-70, S(2, 2)}, 30, kWalkLean})
+      .reached(kRightLeg, 2.8)
+      .next(extendRightOrStop),
+  Phase(WF_Extend_Right_Leg)
+      .drive(kLeftLeg,  P(22), {computed(leftYaw), kWalkLean / 3, {-15, P(22, 1.1)}, K,
+                                computed(leftAnkle), -kWalkLean / 3})
+      .drive(kRightLeg, P(22), {0, kWalkLean, {17, P(22, 2)}, {-20, P(22, 2.8)}, {3, P(22, 3)},
+                                -kWalkLean})
+      .reached(kLeftLeg,  2.8, {0, 10, 0, -10, 10, -10})
+      .reached(kRightLeg, 2.8, {0, 10, 10, -20, 10, -10})
+      .everyCycle(rightLanding)
+      .next(WF_Raise_Left_Leg2),
+  Phase(WF_Stop_Walk)
+      .driveLegs(P(10), kCrouch)
+      .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
+      .whenLeft(handOver)
+      .next(WF_Stop_Walk_Over),
 };
 
 // Turning on the spot (WF_Bend_Down2): the left leg swings one way or the
-// other by the side of the ball while the right leg yaws towards it. A ball
-// straight ahead (or an angle that is not a number) leaves the left leg still
-// and the phase never ends.
+// other by the side of the ball while the right leg, supporting, yaws
+// towards it. A ball straight ahead (or an angle that is not a number)
+// leaves the left leg still and the phase never ends.
+constexpr Targets kTurningSupport =
+    {computed(turningYaw), kWalkLean, 10, -20, 10, -kWalkLean};
 constexpr Phase kTurnBallRight =
-  {WF_Bend_Down2,
-   {{kLeftLeg,  S(0.5),    {0, b, 15, {-10, S(0.5, 2)}, -5, -b}},
-    {kRightLeg, SOver(2),  {computed(turningYaw), b, 10, -20, 10, -b}}},
-   {{{kLeftLeg, 4.8}}, WF_Bend_Down}, nullptr, turning, turnedRight};
+  Phase(WF_Bend_Down2)
+      .drive(kLeftLeg,  S(0.5),   {0, kWalkLean, 15, {-10, S(0.5, 2)}, -5, -kWalkLean})
+      .drive(kRightLeg, SOver(2), kTurningSupport)
+      .reached(kLeftLeg, 4.8)
+      .everyCycle(turning)
+      .whenLeft(turnedRight)
+      .next(WF_Bend_Down);
 constexpr Phase kTurnBallLeft =
-  {WF_Bend_Down2,
-   {{kLeftLeg,  S(1),      {0, b, {0, S(1, 2)}, {-30, S(1, 2)}, {25, S(1, 1.5)}, -b}},
-    {kRightLeg, SOver(1),  {computed(turningYaw), b, 10, -20, 10, -b}}},
-   {{{kLeftLeg, 4.8}}, WF_Bend_Down}, nullptr, turning, turnedLeft};
+  Phase(WF_Bend_Down2)
+      .drive(kLeftLeg,  S(1),     {0, kWalkLean, {0, S(1, 2)}, {-30, S(1, 2)}, {25, S(1, 1.5)},
+                                   -kWalkLean})
+      .drive(kRightLeg, SOver(1), kTurningSupport)
+      .reached(kLeftLeg, 4.8)
+      .everyCycle(turning)
+      .whenLeft(turnedLeft)
+      .next(WF_Bend_Down);
 constexpr Phase kTurnBallAhead =
-  {WF_Bend_Down2,
-   {{kRightLeg, SOver(1),  {computed(turningYaw), b, 10, -20, 10, -b}}},
-   {}, nullptr, turning};
+  Phase(WF_Bend_Down2)
+      .drive(kRightLeg, SOver(1), kTurningSupport)
+      .everyCycle(turning);
 // clang-format on
 
 // The phase to run; the other values of wft have no movement, and
@@ -193,9 +228,16 @@ const Phase* phaseOf(WalkForwardT phase) {
 }  // namespace
 
 void Agent::walk() {
-  if (wm::wft != WF_Bend_Down && wm::Walk_Cycle == kFreshWalkCycle) wm::wft = WF_Stand_Up;
+  // A fresh walk starts standing, unless it is crouching already.
+  const bool fresh = wm::wft != WF_Bend_Down && wm::Walk_Cycle == kFreshWalkCycle;
   empty_exec();
-  wm::best_lr = kLean;
+  wm::best_lr = kWalkLean;
   wm::turn_ang = steeringAngle(wm::pol_ball.pal_angle);
-  if (const Phase* phase = phaseOf(wm::wft)) step(*phase, wm::wft);
+  if (const Phase* phase = phaseOf(fresh ? WF_Stand_Up : wm::wft)) step(*phase, wm::wft);
+}
+
+motion::PhaseList motion::walkPhases() {
+  PhaseList phases = listOf(kPhases);
+  phases.insert(phases.end(), {&kTurnBallRight, &kTurnBallLeft, &kTurnBallAhead});
+  return phases;
 }

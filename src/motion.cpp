@@ -93,14 +93,6 @@ bool ballCloseEnoughToStop() {
 
 namespace {
 
-// The row of `limb` among the phase's rows, or nullptr.
-const Row* rowOf(const Phase& phase, Limb limb) {
-  for (const Row& row : phase.rows) {
-    if (row.limb == limb && row.law.kind != LawKind::kFree) return &row;
-  }
-  return nullptr;
-}
-
 // The speed of a joint of `limb` by `law`, the cell's own or its row's.
 double speedOf(Limb limb, JointId joint, const Cell& cell, const Law& law) {
   auto rest = [&] {
@@ -129,7 +121,7 @@ void drive(const Row& row) {
   const int* order = count == 6 ? kLegOrder : kArmOrder;
   for (int i = 0; i < count; ++i) {
     const int k = order[i];
-    const Cell& cell = row.cells[k - 1];
+    const Cell& cell = row.targets.cells[k - 1];
     const Law& law = cell.law.kind == LawKind::kRowLaw ? row.law : cell.law;
     if (law.kind == LawKind::kFree) continue;
     const JointId joint = limbJoint(row.limb, k);
@@ -137,38 +129,33 @@ void drive(const Row& row) {
   }
 }
 
-bool passes(const Phase& phase, const Test& test) {
-  if (test.pose.given) return reached(test.limb, test.pose.values, test.tol);
-  double targets[6] = {};
-  const Row* row = rowOf(phase, test.limb);
-  for (int k = 0; row != nullptr && k < 6; ++k) targets[k] = row->cells[k].target;
-  return reached(test.limb, targets, test.tol);
-}
-
 bool waitedMoreThan(int cycles) { return wm::Sim_Cycle - wm::Record_Cycle > cycles; }
 
 bool reachedExit(const Phase& phase) {
-  const Exit& exit = phase.exit;
-  if (exit.timeout != kNoWait && waitedMoreThan(exit.timeout)) return true;
-  if (exit.tests[0].tol == 0) return false;
-  for (const Test& test : exit.tests) {
-    if (test.tol != 0 && !passes(phase, test)) return false;
+  if (phase.timeout != Phase::kNoWait && waitedMoreThan(phase.timeout)) return true;
+  if (phase.test_count == 0) return false;
+  for (int t = 0; t < phase.test_count; ++t) {
+    const Test& test = phase.tests[t];
+    if (!reached(test.limb, test.pose.angles, test.tol)) return false;
   }
-  return exit.min_wait == kNoWait || waitedMoreThan(exit.min_wait);
+  return phase.min_wait == Phase::kNoWait || waitedMoreThan(phase.min_wait);
 }
 
 }  // namespace
 
 bool ends(const Phase& phase) {
   if (phase.line != nullptr) std::cout << phase.line << "\n";
-  for (const Row& row : phase.rows) drive(row);
+  for (int r = 0; r < phase.row_count; ++r) drive(phase.rows[r]);
   const bool reached = reachedExit(phase);
-  return phase.rule != nullptr ? phase.rule(reached) : reached;
+  return phase.every_cycle != nullptr ? phase.every_cycle(reached) : reached;
 }
 
-void leave(const Exit& exit) {
-  if (exit.mark) wm::Record_Cycle = wm::Sim_Cycle;
-  if (exit.line != nullptr) std::cout << exit.line << "\n";
+int leave(const Phase& phase) {
+  if (phase.marks) wm::Record_Cycle = wm::Sim_Cycle;
+  if (phase.leaving_line != nullptr) std::cout << phase.leaving_line << "\n";
+  if (phase.when_left != nullptr) phase.when_left();
+  if (phase.next_choice != nullptr) return phase.next_choice();
+  return phase.next_phase == Phase::kStay ? phase.id : phase.next_phase;
 }
 
 }  // namespace motion

@@ -5,7 +5,7 @@
 #define VEXA_MOTION_H
 
 #include <cstddef>
-#include <initializer_list>
+#include <vector>
 
 #include "objects.h"
 
@@ -43,9 +43,17 @@ bool ballCloseEnoughToStop();
 // ---- The keyframe machine ----
 //
 // A motion is a table of phases. A phase drives some limbs towards its
-// targets, one row of cells per limb, and ends when its exit says so; the
-// motion's phase variable then moves to the exit's next phase. One call of
-// step() is one cycle of one phase.
+// targets, one row per limb, and ends when its exit says so; the motion then
+// goes on to the phase's next one, named in the table or returned by a
+// choice function. One call of step() is one cycle of one phase, and step()
+// is the one place that writes the motion's phase variable. A phase is
+// written as a chain of named parts:
+//
+//   Phase(WF_Stop_Walk)
+//       .driveLegs(P(10), kCrouch)
+//       .reached(kLeftLeg, 0.8).reached(kRightLeg, 0.8)
+//       .whenLeft(handOver)
+//       .next(WF_Stop_Walk_Over)
 
 // How a cell turns its target T into a speed; cur is the joint's current
 // angle and S the stepped law (steppedSpeed).
@@ -60,7 +68,7 @@ enum class LawKind {
 };
 
 struct Law {
-  LawKind kind;
+  LawKind kind = LawKind::kFree;
   double divisor = 1;
   double scale = 1;
   double gain = 1;
@@ -99,77 +107,172 @@ constexpr Cell computed(TargetRule rule) {
   return cell;
 }
 
-// The cells of one limb, joint 1 first (an arm has 4). Joints are written in
-// the order 1, 2, 3, 5, 6, 4: a coupled knee sees the hip-pitch and
-// ankle-pitch speeds of this cycle.
-struct Row {
-  Limb limb;
-  Law law;
+// The cells of one limb, joint 1 first (an arm has 4).
+struct Targets {
+  constexpr Targets() = default;
+  constexpr Targets(Cell j1, Cell j2, Cell j3, Cell j4, Cell j5 = Cell(), Cell j6 = Cell())
+      : cells{j1, j2, j3, j4, j5, j6} {}
   Cell cells[6];
 };
 
-// Angles a reached test compares with; empty means the drive row's targets.
+// A limb driven by a phase: every cell by its law, the row's unless it names
+// its own. Joints are written in the order 1, 2, 3, 5, 6, 4: a coupled knee
+// sees the hip-pitch and ankle-pitch speeds of this cycle.
+struct Row {
+  Limb limb = kLeftArm;
+  Law law;
+  Targets targets;
+};
+
+// Poses more than one motion drives: the crouch the motions hand over in,
+// the arms hanging down (shoulder pitch -90), straight legs, and the push up
+// from the ground of the stand-up and the goalkeeper's recovery (legs
+// folded, then squatting, with the shoulders at -20).
+constexpr Targets kCrouch = {0, 0, 10, -20, 10, 0};
+constexpr Targets kArmsDown = {-90, 0, 0, 0};
+constexpr Targets kStraightLeg = {0, 0, 0, 0, 0, 0};
+constexpr Targets kLeftLegFolded = {-90, 45, 100, -130, 75, -45};
+constexpr Targets kRightLegFolded = {-90, -45, 100, -130, 75, 45};
+constexpr Targets kLeftLegSquatting = {0, 45, 100, -130, 30, -45};
+constexpr Targets kRightLegSquatting = {0, -45, 100, -130, 30, 45};
+constexpr Targets kPushingArms = {-20, 0, 0, 0};
+
+// Angles a reached test compares with, joint 1 first.
 struct Pose {
-  constexpr Pose() = default;
-  constexpr Pose(std::initializer_list<double> angles) : given(true) {
-    int k = 0;
-    for (double angle : angles) values[k++] = angle;
-  }
-  double values[6] = {};
-  bool given = false;
+  double angles[6] = {};
 };
 
 // A limb a reached test looks at: every joint (a leg's knee aside) strictly
-// within tol of the pose. A tolerance of 0 marks an unused slot.
+// within tol of the pose.
 struct Test {
-  Limb limb;
+  Limb limb = kLeftArm;
   double tol = 0;
-  Pose pose = Pose();
+  Pose pose;
 };
 
-constexpr int kStay = -1;    // a next phase that keeps the current one
-constexpr int kNoWait = -1;  // no wait
-constexpr bool kMark = true;
+// A reached test without a pose of its own compares with the limb's drive
+// row, which must come before it: this function is never defined, so a
+// constant table that calls it does not compile.
+void reachedTestBeforeItsDriveRow();
 
-// How a phase ends: when every tested limb has reached its pose (an exit that
-// tests nothing never does) and, with min_wait, more than min_wait cycles
-// have passed since the mark (wm::Record_Cycle); or, with timeout, once more
-// than timeout cycles have passed, reached or not. Leaving, it marks the
-// cycle if asked, prints its line and moves on to next.
-struct Exit {
-  Test tests[4];
-  int next = kStay;
-  const char* line = nullptr;
-  bool mark = false;
+// A phase and the parts it is written with; each part returns the phase with
+// that part added. One cycle of a phase prints its line, drives its rows in
+// the order given, makes its reached tests in the order given and runs its
+// every-cycle rule; when it ends, it leaves: it marks the cycle if asked,
+// prints its leaving line, runs its leaving hook and goes on to its next
+// phase (or the one its choice returns).
+class Phase {
+  // A copy of the phase with one field set. It comes before the parts that
+  // use it, so that clang can evaluate them in a constant table.
+  template <typename T>
+  constexpr Phase with(T Phase::*field, T value) const {
+    Phase phase = *this;
+    phase.*field = value;
+    return phase;
+  }
+
+ public:
+  static constexpr int kStay = -1;    // a next phase that keeps this one
+  static constexpr int kNoWait = -1;  // no wait, no time-out
+  using Rule = bool (*)(bool reached);
+  using Hook = void (*)();
+  using Choice = int (*)();
+
+  constexpr explicit Phase(int id = 0) : id(id) {}
+
+  // Drives `limb` towards `targets` by `law` (the law of every cell that
+  // names none).
+  constexpr Phase drive(Limb limb, Law law, const Targets& targets) const {
+    Phase phase = *this;
+    phase.rows[phase.row_count++] = {limb, law, targets};
+    return phase;
+  }
+  // Both arms, or both legs, left first, with the same row.
+  constexpr Phase driveArms(Law law, const Targets& targets) const {
+    return drive(kLeftArm, law, targets).drive(kRightArm, law, targets);
+  }
+  constexpr Phase driveLegs(Law law, const Targets& targets) const {
+    return drive(kLeftLeg, law, targets).drive(kRightLeg, law, targets);
+  }
+  // The phase ends only when every tested limb is strictly within tol of the
+  // targets of `pose`, or of its drive row (a leg's knee is not compared). A
+  // phase without reached tests never ends but by its time-out or its rule.
+  constexpr Phase reached(Limb limb, double tol, const Targets& pose) const {
+    Phase phase = *this;
+    Test& test = phase.tests[phase.test_count++];
+    test.limb = limb;
+    test.tol = tol;
+    for (int k = 0; k < 6; ++k) test.pose.angles[k] = pose.cells[k].target;
+    return phase;
+  }
+  constexpr Phase reached(Limb limb, double tol) const {
+    for (int r = 0; r < row_count; ++r) {
+      if (rows[r].limb == limb) return reached(limb, tol, rows[r].targets);
+    }
+    reachedTestBeforeItsDriveRow();
+    return *this;
+  }
+  // Reached, it ends only once more than `cycles` have passed since the mark
+  // (wm::Record_Cycle).
+  constexpr Phase waitMoreThan(int cycles) const { return with(&Phase::min_wait, cycles); }
+  // It ends once more than `cycles` have passed since the mark, reached or not.
+  constexpr Phase timeOutAfter(int cycles) const { return with(&Phase::timeout, cycles); }
+  // A line printed at the start of every cycle.
+  constexpr Phase print(const char* text) const { return with(&Phase::line, text); }
+  // Runs in every cycle after the reached tests, with their result, and
+  // decides whether the phase ends (contact counters, fall marks).
+  constexpr Phase everyCycle(Rule rule) const { return with(&Phase::every_cycle, rule); }
+  // Leaving, sets the mark (wm::Record_Cycle) to this cycle.
+  constexpr Phase markWhenLeft() const { return with(&Phase::marks, true); }
+  // Leaving, prints this line.
+  constexpr Phase printWhenLeft(const char* text) const { return with(&Phase::leaving_line, text); }
+  // Leaving, runs this (checks, hand-overs to other motions).
+  constexpr Phase whenLeft(Hook hook) const { return with(&Phase::when_left, hook); }
+  // The same phase under another id (phases that move alike).
+  constexpr Phase as(int phase_id) const { return with(&Phase::id, phase_id); }
+  // The phase the motion goes to when this one ends; without one it stays.
+  constexpr Phase next(int phase_id) const { return with(&Phase::next_phase, phase_id); }
+  // Leaving, runs `choice`, which returns the phase to go to (this one's id
+  // to stay); its name says the alternatives.
+  constexpr Phase next(Choice choice) const { return with(&Phase::next_choice, choice); }
+
+  int id;
+  Row rows[4] = {};
+  int row_count = 0;
+  Test tests[4] = {};
+  int test_count = 0;
   int min_wait = kNoWait;
   int timeout = kNoWait;
-};
-
-// A phase: the rows it drives, in this order, and its exit. line is printed
-// at the start of every call. rule, if any, runs every call after the test
-// and decides whether the phase ends (contact counters, fall marks); then, if
-// any, runs after the phase has been left (probes, checks, hand-overs).
-struct Phase {
-  int id;
-  Row rows[4];
-  Exit exit;
   const char* line = nullptr;
-  bool (*rule)(bool reached) = nullptr;
-  void (*then)() = nullptr;
+  Rule every_cycle = nullptr;
+  bool marks = false;
+  const char* leaving_line = nullptr;
+  Hook when_left = nullptr;
+  int next_phase = kStay;
+  Choice next_choice = nullptr;
 };
 
 // Drives the phase's rows and tells whether it ends in this cycle.
 bool ends(const Phase& phase);
-// Marks the cycle and prints the line as the exit says.
-void leave(const Exit& exit);
+// Leaves the phase: marks, prints, runs its hook as it says, and returns the
+// phase to go to.
+int leave(const Phase& phase);
 
-// One cycle of `phase`, whose id is the value of the phase variable `now`.
+// One cycle of `phase`; the motion's phase variable `now` then holds the
+// phase to run in the next cycle: this one, or where it goes when it ends.
 template <typename PhaseId>
 void step(const Phase& phase, PhaseId& now) {
-  if (!ends(phase)) return;
-  leave(phase.exit);
-  if (phase.exit.next != kStay) now = static_cast<PhaseId>(phase.exit.next);
-  if (phase.then != nullptr) phase.then();
+  now = static_cast<PhaseId>(ends(phase) ? leave(phase) : phase.id);
+}
+
+// The phases of a motion, for checks that must hold for each of them.
+using PhaseList = std::vector<const Phase*>;
+
+template <size_t N>
+PhaseList listOf(const Phase (&table)[N]) {
+  PhaseList phases;
+  for (const Phase& phase : table) phases.push_back(&phase);
+  return phases;
 }
 
 // The phase of the table with this id, or nullptr.

@@ -1,6 +1,8 @@
-// The limits of the motions that the golden traces do not pin down: every
-// reached test exactly at its tolerance, the contact, fall and ball limits at
-// their values, and the primitives at their thresholds.
+// The limits of the motions that the golden traces do not pin down. Those of
+// the phase tables (every reached test at its tolerance, every wait and
+// time-out at its length) are checked for every phase of every table; the
+// contact, fall and ball limits, which the tables do not hold, at their
+// values; and the primitives at their thresholds.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +11,8 @@
 #include <vector>
 
 #include "agent.h"
+#include "motion.h"
+#include "motion_tables.h"
 #include "world_model.h"
 
 namespace {
@@ -17,6 +21,8 @@ using Row = std::vector<double>;
 const Row kCrouch = {0, 0, 10, -20, 10, 0};
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 int kNone = 0;  // a counter no motion reads
+
+bool isLeg(Limb limb) { return limb == Limb::LeftLeg || limb == Limb::RightLeg; }
 
 void setLimb(Limb limb, const Row& angles) {
   for (size_t k = 0; k < angles.size(); ++k)
@@ -67,112 +73,145 @@ class Motions : public ::testing::Test {
   Agent agent{nullptr};
 };
 
-// A limb a phase tests: its row and tolerance.
-struct Tested {
-  Limb limb;
-  Row row;
-  double tol;
-};
-
-struct ExitCase {
-  const Motion* motion;
-  int phase, next;
-  std::vector<Tested> tested;
-  bool marks = false;
-  int since_mark = 200;
-  double ball = 0;
-};
-
-// The joint of a tested row moved to the tolerance: the first one (not the
-// knee) whose target is 0, where target + tol lies exactly tol away.
-size_t holderOf(const Row& row) {
-  for (size_t k = 0; k < row.size(); ++k) {
-    if (row[k] == 0 && k != 3) return k;
+// Every phase of every motion, with its motion's name for the messages.
+std::vector<std::pair<const char*, const motion::Phase*>> everyPhase() {
+  std::vector<std::pair<const char*, const motion::Phase*>> all;
+  for (const auto& [name, phases] : {std::pair{"walk", motion::walkPhases()},
+                                     {"kick", motion::kickPhases()},
+                                     {"circling", motion::circlingPhases()},
+                                     {"stand-up", motion::standUpPhases()},
+                                     {"goalkeeper", motion::goalkeeperStatuses()}}) {
+    EXPECT_FALSE(phases.empty()) << name;
+    for (const motion::Phase* phase : phases) all.push_back({name, phase});
   }
+  return all;
+}
+
+void placeFarOff() {
+  for (Limb limb : {Limb::LeftArm, Limb::RightArm, Limb::LeftLeg, Limb::RightLeg}) {
+    setLimb(limb, Row(isLeg(limb) ? 6 : 4, 50));
+  }
+}
+
+// Each tested limb at its pose with the knee (joint 4 of a leg) far off, and
+// every other limb far off: only what the phase compares is in place.
+void placeAtTheTestedPoses(const motion::Phase& phase) {
+  placeFarOff();
+  for (int t = 0; t < phase.test_count; ++t) {
+    const motion::Test& test = phase.tests[t];
+    Row pose(test.pose.angles, test.pose.angles + (isLeg(test.limb) ? 6 : 4));
+    if (isLeg(test.limb)) pose[3] += 50;
+    setLimb(test.limb, pose);
+  }
+}
+
+// A joint of a tested pose, not a knee, that can be put exactly tol away:
+// (target + tol) - target == tol holds in doubles for it.
+size_t holderOf(const motion::Test& test) {
+  for (size_t k = 0; k < (isLeg(test.limb) ? 6u : 4u); ++k) {
+    const double target = test.pose.angles[k];
+    if (!(isLeg(test.limb) && k == 3) && (target + test.tol) - target == test.tol) return k;
+  }
+  ADD_FAILURE() << "no joint can be put exactly at the tolerance";
   return 0;
 }
 
-// Each tested limb at its row, the knees far off (they are never compared)
-// and the other limbs elsewhere: one joint of each tested limb in turn exactly
-// at the tolerance holds the phase, just inside it the phase ends.
-TEST_F(Motions, ReachedTestsEndPhasesJustInsideTheirStrictTolerances) {
-  const double b = 6.5, k = 10, B = 15;  // the walk's, the kick's and circling's lean
-  using L = Limb;
-  // clang-format off
-  const ExitCase cases[] = {
-    {&kWalk, WF_Stand_Up, WF_Bend_Down, {{L::LeftArm, {-90, 0, 0, 0}, 0.6},
-      {L::RightArm, {-90, 0, 0, 0}, 0.6}, {L::LeftLeg, Row(6), 0.6}, {L::RightLeg, Row(6), 0.6}}},
-    {&kWalk, WF_Bend_Down, WF_Move_Body_Right, {{L::LeftLeg, kCrouch, 1.8},
-      {L::RightLeg, kCrouch, 1.8}}},
-    {&kWalk, WF_Move_Body_Right, WF_Raise_Left_Leg, {{L::LeftLeg, {0, b, 10, -20, 10, -b}, 0.8},
-      {L::RightLeg, {0, b, 10, -20, 10, -b}, 0.8}}},
-    {&kWalk, WF_Raise_Left_Leg, WF_Extend_Left_Leg, {{L::LeftLeg, {0, b, 40, -70, 30, -b}, 2.8},
-      {L::RightLeg, {0, b, 10, -20, 10, -b}, 3.8}}},
-    {&kWalk, WF_Raise_Left_Leg2, WF_Extend_Left_Leg, {{L::LeftLeg, {0, b, 40, -70, 30, -b}, 2.8},
-      {L::RightLeg, {0, b, 10, -20, 10, -b}, 3.8}}},
-    {&kWalk, WF_Extend_Left_Leg, WF_Raise_Right_Leg, {{L::LeftLeg, {0, -10, 10, -20, 10, 10}, 0.8},
-      {L::RightLeg, {0, -10, 0, -25, 25, 10}, 0.8}}},
-    {&kWalk, WF_Raise_Right_Leg, WF_Extend_Right_Leg, {{L::RightLeg, {0, -b, 40, -70, 30, b}, 2.8}}},
-    {&kWalk, WF_Extend_Right_Leg, WF_Raise_Left_Leg2, {{L::LeftLeg, {0, 10, 0, -10, 10, -10}, 2.8},
-      {L::RightLeg, {0, 10, 10, -20, 10, -10}, 2.8}}},
-    {&kWalk, WF_Bend_Down2, WF_Bend_Down, {{L::LeftLeg, {0, b, 15, 0, -5, -b}, 4.8}}, false, 200, -12},
-    {&kWalk, WF_Bend_Down2, WF_Bend_Down, {{L::LeftLeg, {0, b, 0, -30, 25, -b}, 4.8}}, false, 200, 12},
-    {&kWalk, WF_Stop_Walk, WF_Stop_Walk_Over, {{L::LeftLeg, kCrouch, 0.8}, {L::RightLeg, kCrouch, 0.8}}},
+// The cycles since the mark after which a reached phase may end.
+int waitToEnd(const motion::Phase& phase) {
+  return phase.min_wait == motion::Phase::kNoWait ? 0 : phase.min_wait + 1;
+}
 
-    {&kKick, KB_Move_Body_Left, KB_Raise_Right_Leg, {{L::LeftLeg, {0, -k, 0, 0, 0, k}, 0.8},
-      {L::RightLeg, {0, -k, 0, 0, 0, k}, 0.8}}},
-    {&kKick, KB_Move_Body_Right, KB_Raise_Left_Leg, {{L::LeftLeg, {0, k, 0, 0, 0, -k}, 0.8},
-      {L::RightLeg, {0, k, 0, 0, 0, -k}, 0.8}}},
-    {&kKick, KB_Raise_Left_Leg, KB_Kick_Left_Leg, {{L::LeftLeg, {0, k, 25, -60, 35, -k}, 2.8},
-      {L::RightLeg, {0, k, 0, 0, 0, -k}, 1.8}}},
-    {&kKick, KB_Raise_Right_Leg, KB_Kick_Right_Leg, {{L::LeftLeg, {0, -k, 0, 0, 0, k}, 2},
-      {L::RightLeg, {0, -k, 25, -60, 35, k}, 1.8}}},
-    {&kKick, KB_Kick_Left_Leg, KB_Bend_Down, {{L::LeftLeg, {0, k, 30, -10, 0, -k}, 5.8}}, true},
-    {&kKick, KB_Kick_Right_Leg, KB_Bend_Down, {{L::RightLeg, {0, -k, 30, -10, 0, k}, 5.8}}, true},
+bool ends(const motion::Phase& phase, int since_mark) {
+  wm::Record_Cycle = wm::Sim_Cycle - since_mark;
+  testing::internal::CaptureStdout();
+  const bool ends = motion::ends(phase);
+  testing::internal::GetCapturedStdout();
+  return ends;
+}
 
-    {&kCircle, AB_Bend_Down, AB_Move_Body_Left, {{L::LeftLeg, kCrouch, 2}, {L::RightLeg, kCrouch, 2}}},
-    {&kCircle, AB_Move_Body_Left, AB_Extend_Right_Leg, {{L::LeftLeg, {0, -B, 10, -20, 10, B}, 2},
-      {L::RightLeg, {0, -B, 10, -20, 10, B}, 2}}},
-    {&kCircle, AB_Move_Body_Right, AB_Extend_Left_Leg, {{L::LeftLeg, {0, B, 10, -20, 10, -B}, 2},
-      {L::RightLeg, {0, B, 10, -20, 10, -B}, 2}}},
-    {&kCircle, AB_Extend_Right_Leg, AB_Extend_Right_Leg2,
-      {{L::RightLeg, {0, -30, 10, -20, 10, 30}, 2}}},
-    {&kCircle, AB_Extend_Right_Leg2, AB_Bend_Down, {{L::LeftLeg, {0, B, 10, -20, 10, -B}, 2}}},
-    {&kCircle, AB_Extend_Left_Leg, AB_Extend_Left_Leg2, {{L::LeftLeg, {0, 30, 10, -20, 10, -30}, 2}}},
-    {&kCircle, AB_Extend_Left_Leg2, AB_Bend_Down, {{L::RightLeg, {0, -B, 10, -20, 10, B}, 1}}},
-
-    {&kClimb, CU_Extend_Body, CU_Extend_Body2, {{L::LeftLeg, {0, 0, 0, -90, 0, 0}, 3}}, true},
-    {&kClimb, CU_Extend_Body2, CU_Bend_Hand, {{L::LeftLeg, Row(6), 3}}, true},
-    {&kClimb, CU_Bend_Hand, CU_Rorate_Body, {{L::LeftArm, {-120, 0, -90, -60}, 1}}, false, 20},
-    {&kClimb, CU_Rorate_Body, CU_Rorate_Body2, {{L::RightArm, {120, 0, 90, 90}, 2}}},
-    {&kClimb, CU_Rorate_Body2, CU_Bend_Hand2, {{L::RightLeg, {0, 0, 0, -90, 0, 0}, 0.5}}},
-    {&kClimb, CU_Bend_Hand2, CU_Push_Hand, {{L::LeftLeg, {0, 0, 0, 0, -10, 0}, 1}}, true},
-    {&kClimb, CU_Push_Hand, CU_Bend_Down2, {{L::LeftLeg, {-90, 45, 100, -130, 75, -45}, 4}}, true},
-    {&kClimb, CU_Bend_Down2, CU_Bend_Down, {{L::LeftLeg, {0, 45, 100, -130, 30, -45}, 1.8}}, true},
-    {&kClimb, CU_Bend_Down, CU_Extend_Body, {{L::LeftLeg, kCrouch, 0.8},
-      {L::RightLeg, kCrouch, 0.8}}, true},
-  };
-  // clang-format on
-  for (const ExitCase& c : cases) {
-    for (const Tested& holder : c.tested) {
+// For every phase and every limb it tests: one joint exactly at the
+// tolerance holds the phase, just inside it ends it. Knees and untested limbs
+// are far off all along, so neither is compared.
+TEST_F(Motions, EveryReachedTestEndsItsPhaseStrictlyInsideItsTolerance) {
+  for (const auto& [name, phase] : everyPhase()) {
+    for (int h = 0; h < phase->test_count; ++h) {
+      const motion::Test& held = phase->tests[h];
+      const size_t k = holderOf(held);
       for (bool inside : {false, true}) {
-        SCOPED_TRACE(testing::Message() << "phase " << c.phase << " limb " << int(holder.limb)
-                                        << (inside ? " inside" : " at the tolerance"));
+        SCOPED_TRACE(testing::Message() << name << " phase " << phase->id << ", test " << h
+                                        << ", joint " << k + 1 << (inside ? " inside" : " at tol"));
         SetUp();
-        wm::Record_Cycle = wm::Sim_Cycle - c.since_mark;
-        wm::pol_ball.pal_angle = c.ball;
-        for (Limb limb : {Limb::LeftArm, Limb::RightArm, Limb::LeftLeg, Limb::RightLeg}) {
-          setLimb(limb, Row(6, 50));
+        placeAtTheTestedPoses(*phase);
+        const JointId joint = limbJoint(held.limb, int(k) + 1);
+        wm::agent.set_cur_ang(joint, held.pose.angles[k] + (inside ? 0.99 : 1) * held.tol);
+        EXPECT_EQ(ends(*phase, waitToEnd(*phase)), inside);
+      }
+    }
+  }
+}
+
+// Reached, a phase with a wait holds until more than the wait has passed
+// since the mark; a phase with a time-out ends once more than the time-out
+// has passed, reached or not; a phase with neither tests nor time-out never
+// ends.
+TEST_F(Motions, EveryPhaseWaitsAndTimesOutStrictly) {
+  for (const auto& [name, phase] : everyPhase()) {
+    SCOPED_TRACE(testing::Message() << name << " phase " << phase->id);
+    SetUp();
+    placeAtTheTestedPoses(*phase);
+    if (phase->min_wait != motion::Phase::kNoWait) {
+      EXPECT_FALSE(ends(*phase, phase->min_wait));
+    }
+    if (phase->test_count == 0 && phase->timeout == motion::Phase::kNoWait) {
+      EXPECT_FALSE(ends(*phase, 100000));
+    }
+    if (phase->timeout == motion::Phase::kNoWait) continue;
+    placeFarOff();
+    EXPECT_FALSE(ends(*phase, phase->timeout));
+    EXPECT_TRUE(ends(*phase, phase->timeout + 1));
+  }
+}
+
+// The law a phase drives joint k of `limb` by: its cell's own or its row's,
+// FREE without a row.
+motion::Law lawOf(const motion::Phase& phase, Limb limb, int k) {
+  for (int r = 0; r < phase.row_count; ++r) {
+    const motion::Row& row = phase.rows[r];
+    const motion::Law& law = row.targets.cells[k - 1].law;
+    if (row.limb == limb) return law.kind == motion::LawKind::kRowLaw ? row.law : law;
+  }
+  return motion::FREE;
+}
+
+// In every phase a joint it does not drive keeps the speed it had, and a
+// coupled knee is minus the hip-pitch and ankle-pitch speeds of the same
+// cycle: those are written before it.
+TEST_F(Motions, EveryPhaseDrivesOnlyItsCellsAndItsKneesLast) {
+  const double kUnwritten = 12345;  // a speed no law gives here
+  for (const auto& [name, phase] : everyPhase()) {
+    SetUp();
+    placeFarOff();
+    for (int j = 0; j < int(JointId::head1); ++j) wm::agent.exec_ang(JointId(j)) = kUnwritten;
+    ends(*phase, 0);
+    for (Limb limb : {Limb::LeftArm, Limb::RightArm, Limb::LeftLeg, Limb::RightLeg}) {
+      for (int k = 1; k <= (isLeg(limb) ? 6 : 4); ++k) {
+        SCOPED_TRACE(testing::Message() << name << " phase " << phase->id << ", limb "
+                                        << int(limb) << ", joint " << k);
+        auto speed = [limb = limb](int j) { return wm::agent.exec_ang(limbJoint(limb, j)); };
+        const double knee = -(speed(3) + speed(5));
+        switch (lawOf(*phase, limb, k).kind) {
+          case motion::LawKind::kFree:
+            EXPECT_EQ(speed(k), kUnwritten);
+            break;
+          case motion::LawKind::kKnee:
+            EXPECT_EQ(speed(k), knee);
+            break;
+          case motion::LawKind::kSteppedKnee:
+            EXPECT_EQ(speed(k), motion::steppedSpeed(knee));
+            break;
+          default:
+            EXPECT_NE(speed(k), kUnwritten);
         }
-        for (const Tested& t : c.tested) {
-          Row row = t.row;
-          if (row.size() == 6) row[3] += 50;
-          if (&t == &holder) row[holderOf(row)] += inside ? t.tol * 0.99 : t.tol;
-          setLimb(t.limb, row);
-        }
-        step(*c.motion, c.phase);
-        EXPECT_EQ(c.motion->phase(), inside ? c.next : c.phase);
-        EXPECT_EQ(wm::Record_Cycle, wm::Sim_Cycle - (inside && c.marks ? 0 : c.since_mark));
       }
     }
   }
@@ -381,50 +420,29 @@ TEST_F(Motions, StandingNeedsLoadAndBothFeetReporting) {
   }
 }
 
-// `status` is a static of defend() that tests cannot reset, so one test plays
-// the sequence from its start value 1 round to 1 again. The traces pin its
-// held poses and waits; this test its other tolerances and the ball's limit.
-TEST_F(Motions, GoalkeeperRecoversAndWaitsForTheBallCloserThanTwo) {
+// `status` is a static of defend() that tests cannot reset, so the test
+// plays the sequence from its start value 1 to the ready crouch, each status
+// at its tested poses, and then waits there for a ball closer than 2.
+TEST_F(Motions, GoalkeeperWaitsForTheBallCloserThanTwo) {
   auto defend = [this] {
     agent.empty_exec();
     testing::internal::CaptureStdout();
     agent.defend();
     return testing::internal::GetCapturedStdout();
   };
-  auto arms = [](const Row& left, const Row& right) {
-    setLimb(Limb::LeftArm, left);
-    setLimb(Limb::RightArm, right);
-  };
+  const motion::PhaseList statuses = motion::goalkeeperStatuses();
   const std::string far = "the distance to the ball5\n";
-  setLegs({0, 0, 10, -20, 75, 0}, {0, 0, 10, -20, 75, 0});
-  arms({90, 0, 90, -45}, {90, 0, -90, 45});
-  wm::Record_Cycle = 0;
-  EXPECT_EQ(defend(), far + "1\n");
-  arms({0, 0, 90, 0}, {0, 0, -90, 0});
-  wm::Record_Cycle = 0;
-  EXPECT_EQ(defend(), far + "2\n");
-  // Recovery keyframe 1 ends silently: still driving towards its -90 while
-  // the hip is exactly 3 away.
-  setLimb(Limb::LeftLeg, {-87, 45, 100, -130, 75, -45});
-  defend();
-  setLimb(Limb::LeftLeg, {-87.01, 45, 100, -130, 75, -45});
-  EXPECT_EQ(defend(), far);
-  EXPECT_LT(wm::agent.exec_ang_lle1, 0);
-  setLimb(Limb::LeftLeg, {1.79, 45, 100, -130, 30, -45});
-  EXPECT_EQ(defend(), far + "0\n");
-  setLegs({0.8, 0, 10, -20, 10, 0}, kCrouch);
-  arms({0, 0, 0, 0}, {0, 0, 0, 0});
-  EXPECT_EQ(defend(), far);
-  setLegs(kCrouch, kCrouch);
-  EXPECT_EQ(defend(), far + "Stand_Up successfully \n");
-  // Ready: nothing moves until the ball is closer than 2.
+  const std::string left[] = {"1\n", "2\n", "", "0\n", "Stand_Up successfully \n"};
+  for (int status = 1; status <= 5; ++status) {
+    placeAtTheTestedPoses(*statuses[status]);
+    wm::Record_Cycle = 0;
+    EXPECT_EQ(defend(), far + left[status - 1]) << status;
+  }
+  placeAtTheTestedPoses(*statuses[0]);
   wm::dis_to_ball = 2;
-  arms({0, 0, 0, 0.8}, {0, 0, 0, 0});
   EXPECT_EQ(defend(), "the distance to the ball2\n");
-  EXPECT_EQ(wm::agent.exec_ang_lae4, 0);
+  for (int j = 0; j < int(JointId::count); ++j) EXPECT_EQ(wm::agent.exec_ang(JointId(j)), 0);
   wm::dis_to_ball = 1.99;
-  EXPECT_EQ(defend(), "the distance to the ball1.99\n");
-  arms({0, 0, 0, 0.79}, {0, 0, 0, 0});
   EXPECT_EQ(defend(), "the distance to the ball1.99\n0\n");
 }
 

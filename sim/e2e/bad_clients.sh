@@ -31,8 +31,7 @@ for reason in "agent L3 (VEXA3D 3) disconnected: malformed command 'lae1'" \
   "VEXA3D 2 plays already" "two teams play already, not THIRD"; do
   grep -qF "$reason" "$err" || fail "no line '$reason' in: $(cat "$err")"
 done
-grep -q "late replies 0, messages in 21 out 20$" <<<"$(robot_line L2)" ||
-  fail "the player did not play every cycle: $(robot_line L2)"
-grep -q "late replies 20, messages in 1 out 1$" <<<"$(robot_line R5)" ||
-  fail "the silent client was not late every cycle: $(robot_line R5)"
+traffic() { result "[robot(\"$1\")[k] for k in (\"late_replies\", \"messages_in\", \"messages_out\")]"; }
+[ "$(traffic L2)" = "[0, 21, 20]" ] || fail "the player did not play every cycle: $(traffic L2)"
+[ "$(traffic R5)" = "[20, 1, 1]" ] || fail "the silent client was not late every cycle: $(traffic R5)"
 echo "five bad clients dropped with their reasons; the game went on"

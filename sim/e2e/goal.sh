@@ -11,16 +11,16 @@ start_agent VEXA3D 1
 start_agent VEXA3D 11
 wait_game
 
-grep -q "^score: VEXA3D [1-9]:0$" "$work/fieldsim.txt" || fail "no goal"
-goal=$(awk '$3 == "Goal_Left" { print $2; exit }' "$work/trace.txt")
-kick_off=$(awk '$3 == "KickOff_Right" { print $2; exit }' "$work/trace.txt")
+[ "$(result '[r["score"]["left"] > 0, r["score"]["right"]]')" = "[true, 0]" ] || fail "no goal"
+goal=$(result 'events("goal")[0]["cycle"]')
+kick_off=$(result '[e["cycle"] for e in events("play-mode") if e["mode"] == "KickOff_Right"][0]')
 [ -n "$goal" ] && [ -n "$kick_off" ] && [ "$kick_off" -gt "$goal" ] ||
   fail "no kick-off after the goal (goal at '$goal', kick-off at '$kick_off')"
 for number in 1 11; do
   [ "$(grep -c "^goal ing$" "$(output_of VEXA3D $number)")" -eq 1 ] ||
     fail "player $number did not beam exactly once after the goal"
   # Twenty beams before kick-off, one after the goal.
-  [ "$(value_after "beams" "$(robot_line L$number)")" -eq 21 ] ||
+  [ "$(result "robot(\"L$number\")[\"beams\"]")" -eq 21 ] ||
     fail "fieldsim did not see one beam of player $number after the goal"
 done
 read -r x y _ <<<"$(pose_at "$kick_off" L11)"

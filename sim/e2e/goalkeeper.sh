@@ -17,6 +17,6 @@ done_count=$(grep -c "^Stand_Up successfully $" "$out" || true)
 # Between the two, it went back to waiting (0) and was started by the ball.
 awk '/^Stand_Up successfully $/ { done = 1 } done && /^0$/ { again = 1 } END { exit !again }' \
   "$out" || fail "no second start"
-line=$(robot_line L1)
-[ "$(value_after "steps" "$line")" -eq 0 ] || fail "the goalkeeper walked: $line"
+steps=$(result 'robot("L1")["steps"] + robot("L1")["side_steps"]')
+[ "$steps" -eq 0 ] || fail "the goalkeeper walked: $steps steps"
 echo "the goalkeeper played its sequence $done_count times"

@@ -41,12 +41,14 @@ fail() {
   exit 1
 }
 
-# start_fieldsim [OPTION...]: fieldsim with a trace, on a free port ($port).
+# start_fieldsim [OPTION...]: fieldsim with a trace and a result file, on a
+# free port ($port).
 start_fieldsim() {
   # Created here, so that the port can be looked for before fieldsim's own
   # redirection has opened the file.
   : >"$work/fieldsim.txt"
-  timeout "$limit" "$fieldsim_bin" --port 0 --trace "$work/trace.txt" "$@" \
+  timeout "$limit" "$fieldsim_bin" --port 0 --trace "$work/trace.txt" \
+    --result "$work/result.json" "$@" \
     >"$work/fieldsim.txt" 2>"$work/fieldsim.err" &
   sim_pid=$!
   started+=("$sim_pid")
@@ -90,11 +92,21 @@ wait_game() {
 
 output_of() { echo "$work/$1-$2/output.txt"; }
 
-# The summary line of one robot, e.g. robot_line L2.
-robot_line() { grep "^agent $1 " "$work/fieldsim.txt" || fail "no summary line for $1"; }
-
-# The number after a label of a summary line: value_after "kicks" "$line".
-value_after() { sed -n "s/.*[:,] $1 \([-0-9.]*\).*/\1/p" <<<"$2"; }
+# result EXPRESSION: a figure of the game from its result file ($result_file,
+# by default fieldsim's --result of start_fieldsim), as a Python expression
+# over r (the whole file), robot(LABEL) (one robot's object) and
+# events(KIND) (the events of a kind, in order): result 'robot("L2")["falls"]'.
+# Lists, true, false and null are printed as JSON.
+result() {
+  /usr/bin/python3 -c '
+import json, sys
+r = json.load(open(sys.argv[1]))
+robot = lambda label: next(x for x in r["robots"] if x["label"] == label)
+events = lambda kind: [e for e in r["events"] if e["kind"] == kind]
+value = eval(sys.argv[2])
+print(value if isinstance(value, (int, float, str)) and not isinstance(value, bool)
+      else json.dumps(value))' "${result_file:-$work/result.json}" "$1" || fail "no figure $1"
+}
 
 # farther X1 Y1 X2 Y2 D: succeeds when the two points are more than D apart.
 farther() {
@@ -106,4 +118,18 @@ pose_at() {
   awk -v c="$1" -v r="$2" \
     '$2 == c { for (i = 7; i < NF; i += 4) if ($i == r) print $(i + 1), $(i + 2), $(i + 3) }' \
     "$work/trace.txt"
+}
+
+# How far a robot went round the ball while the ball lay at its start, in
+# degrees of its bearing from the ball (the trace's first ball position).
+went_round() {
+  awk -v r="$1" '
+    function bearing(dx, dy) { return atan2(dy, dx) * 45 / atan2(1, 1) }
+    NR == 1 { bx = $5; by = $6 }
+    $5 != bx || $6 != by { exit }
+    { for (i = 7; i < NF; i += 4) if ($i == r) {
+        b = bearing($(i + 1) - bx, $(i + 2) - by)
+        if (seen) { d = b - last; d -= 360 * int(d / 180); total += d }
+        last = b; seen = 1; if (total > most) most = total; if (total < least) least = total } }
+    END { printf "%.0f\n", most - least }' "$work/trace.txt"
 }

@@ -11,11 +11,10 @@ cat <&"$fd" >/dev/null &
 started+=("$!")
 wait "$sim_pid" || fail "fieldsim ended with status $?"
 
-line=$(robot_line L2)
-[ "$(value_after "falls" "$line")" -eq 0 ] || fail "the robot fell: $line"
+[ "$(result 'robot("L2")["falls"]')" -eq 0 ] || fail "the robot fell"
 read -r x1 y1 _ <<<"$(pose_at 10 L2)"
 read -r x2 y2 _ <<<"$(pose_at 499 L2)"
 ! farther "$x1" "$y1" "$x2" "$y2" 0.01 || fail "the torso drifted from ($x1, $y1) to ($x2, $y2)"
-grep -q "^physics: dWorldStep, world CFM 1e-05; 0 blow-ups" "$work/fieldsim.txt" ||
-  fail "not the physics world, or it blew up"
+[ "$(result 'r["world"]["kind"], r["world"]["solver"], len(events("blow-up"))')" = \
+  "[\"physics\", \"step\", 0]" ] || fail "not the physics world, or it blew up"
 echo "stood 500 cycles at ($x2, $y2)"

@@ -9,9 +9,9 @@ start_agent VEXA3D 2
 wait_game
 
 out=$(output_of VEXA3D 2)
-line=$(robot_line L2)
-[ "$(value_after "falls" "$line")" -eq 1 ] || fail "not knocked over: $line"
-[ "$(value_after "get-ups" "$line")" -eq 1 ] || fail "no get-up seen by fieldsim: $line"
+[ "$(result '[e["cycle"] for e in events("fall")]')" = "[251]" ] ||
+  fail "not knocked over once, at once: falls at $(result '[e["cycle"] for e in events("fall")]')"
+[ "$(result 'robot("L2")["get_ups"]')" -eq 1 ] || fail "no get-up seen by fieldsim"
 grep -q "^I am Falling Down$" "$out" || fail "the player did not notice its fall"
 grep -q "^Stand_Up successfully " "$out" || fail "the stand-up did not end"
 awk '/^Stand_Up successfully / { up = 1 } up && /^WF_Raise_Right_Leg$/ { step = 1 }

@@ -27,8 +27,8 @@ for _ in $(seq 100); do
 done
 [ "$running" -eq 0 ] || fail "$running players still run after the game"
 
-[ "$(grep -c "^agent [LR][0-9]* .*late replies 0, messages in 501 out 500$" \
-  "$work/fieldsim.txt")" -eq 22 ] || fail "not every one of 22 agents answered every cycle"
+[ "$(result 'sum(x["late_replies"] == 0 and x["messages_in"] == 501 and x["messages_out"] == 500
+               for x in r["robots"])')" -eq 22 ] || fail "not every one of 22 agents answered every cycle"
 while read -r number x y; do
   for side in L R; do
     read -r px py _ <<<"$(pose_at 49 "$side$number")"

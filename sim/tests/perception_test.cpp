@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 
 #include "kinematic.h"
@@ -25,17 +26,24 @@ std::string afterNumber(const std::string& text, const std::string& tag, std::si
 
 class PerceptionTest : public ::testing::Test {
  protected:
-  PerceptionTest() : robot_(world_.addRobot(TeamSide::kLeft, 2, "VEXA3D")) {
-    world_.beam(robot_, -3, 0, 0);
+  PerceptionTest() {
+    auto dynamics = std::make_unique<KinematicDynamics>();
+    kinematic_ = dynamics.get();
+    world_ = std::make_unique<World>(Vec2{}, std::move(dynamics));
+    id_ = world_->join(TeamSide::kLeft, 2, "VEXA3D");
+    world_->beam(id_, -3, 0, 0);
   }
-  World world_;
-  Robot& robot_;
+  std::string text() const { return perception(*world_, world_->robot(id_)); }
+
+  KinematicDynamics* kinematic_ = nullptr;
+  std::unique_ptr<World> world_;
+  int id_ = 0;
 };
 
 // An agent may skip a fixed number of characters after some numbers; these
 // are the characters it passes over before the next tag it looks for.
 TEST_F(PerceptionTest, LayoutOfTheFixedPart) {
-  const std::string text = perception(world_, robot_);
+  const std::string text = this->text();
   EXPECT_EQ(text.rfind("(time (now 0.00))(GS (t 0.00) (pm BeforeKickOff))(GYR (n torso) (rt ", 0),
             0u);
   EXPECT_EQ(afterNumber(text, "(now", 6), "))(GS ");
@@ -50,40 +58,44 @@ TEST_F(PerceptionTest, LayoutOfTheFixedPart) {
 }
 
 TEST_F(PerceptionTest, OnlyFeetOnTheGroundReportAndOneFootCarriesTheWeight) {
-  robot_.contacts = {false, true};
-  std::string text = perception(world_, robot_);
+  kinematic_->robot(id_).body.setAngle(kLle3, 40);  // the left foot lifted
+  kinematic_->robot(id_).body.setAngle(kLle4, -70);
+  world_->step();
+  std::string text = this->text();
   EXPECT_EQ(text.find("(n lf)"), std::string::npos);
   EXPECT_NE(text.find("(n rf) (c 0.00 0.00 -0.02) (f 0.00 0.00 44.10)"), std::string::npos);
-  robot_.contacts = {false, false};
-  text = perception(world_, robot_);
+  world_->push(TeamSide::kLeft, 2, kDefaultPushImpulse, 0);
+  text = this->text();
   EXPECT_EQ(text.find("FRP"), std::string::npos);
 }
 
 TEST_F(PerceptionTest, VisionFromTheTorsoCameraRelativeToTheHeading) {
-  robot_.heading = 90;
-  const Polar ball = world_.dynamics().seen(robot_, {-3, 2, kBallRadius});
+  world_->beam(id_, -3, 0, 90);
+  const Polar ball = world_->dynamics().seen(id_, {-3, 2, kBallRadius});
   EXPECT_NEAR(ball.distance, std::sqrt(4 + 0.0625), 1e-12);
   EXPECT_NEAR(ball.horizontal, 0, 1e-12);
   EXPECT_LT(ball.vertical, 0);
-  const Polar flag = world_.dynamics().seen(robot_, {-6, 4, 0});  // F1L, ahead and to the left
+  const Polar flag = world_->dynamics().seen(id_, {-6, 4, 0});  // F1L, ahead and to the left
   EXPECT_NEAR(flag.horizontal, std::atan2(3, 4) * 180 / M_PI, 1e-9);
-  const std::string text = perception(world_, robot_);
+  const std::string text = this->text();
   EXPECT_NE(text.find("(See (G1L (pol "), std::string::npos);
   EXPECT_NE(text.find(" (B (pol 3.01 -90.00 -4.76))"), std::string::npos);
 }
 
 TEST_F(PerceptionTest, TwentyTwoPlayersWithLongNamesAreAllSeen) {
   const std::string home(32, 'H'), away(32, 'A');
-  World world;
+  auto dynamics = std::make_unique<KinematicDynamics>();
+  KinematicDynamics& kinematic = *dynamics;
+  World world({}, std::move(dynamics));
   ASSERT_EQ(world.assignSide(home), TeamSide::kLeft);
   ASSERT_EQ(world.assignSide(away), TeamSide::kRight);
   for (int n = 1; n <= 11; ++n) {
-    world.addRobot(TeamSide::kLeft, n, home).body.setAngle(kLae1, -119.99);
-    world.addRobot(TeamSide::kRight, n, away).body.setAngle(kLle4, -129.99);
+    kinematic.robot(world.join(TeamSide::kLeft, n, home)).body.setAngle(kLae1, -119.99);
+    kinematic.robot(world.join(TeamSide::kRight, n, away)).body.setAngle(kLle4, -129.99);
   }
-  Robot& self = *world.robots().front();
-  self.position = {5.5, -3.9};
-  const std::string text = perception(world, self);
+  world.beam(0, 5.5, -3.9, 0);
+  world.step();
+  const std::string text = perception(world, world.robot(0));
   EXPECT_GT(text.size(), 2047u);
   EXPECT_LE(text.size(), kMaxPerceptionBytes);
   int players = 0;

@@ -1,7 +1,7 @@
 // The replay page in a real browser (headless Chromium): a short game of
 // three agents (the left team's player 2 knocked over at cycle 150, a ball
 // near the right goal) is written by fieldsim, and its page is checked
-// against fieldsim's own trace and progress lines.
+// against fieldsim's own trace and result file.
 //
 //   node replay_browser_test.mjs FIELDSIM VEXA3D SOURCE_DIR OUTPUT_DIR
 import assert from 'node:assert/strict';
@@ -17,8 +17,9 @@ const { launchChromium, openReplay } = await import(join(sourceDir, 'sim/replay/
 const CYCLES = 3999;  // odd: the last cycle gets a frame of its own
 const KNOCKED = 150;
 const replayFile = join(outputDir, 'replay.html');
+const resultFile = join(outputDir, 'result.json');
 let trace;  // cycle -> { mode, robots: { label: [x, y] } }
-let scores;  // every 50 cycles and the last -> "VEXA3D 0:0 RIVALS"
+let result;  // the game's result file
 let browser;
 const problems = [];
 
@@ -27,7 +28,7 @@ async function playGame() {
   mkdirSync(outputDir, { recursive: true });
   const sim = spawn(fieldsim, ['--port', '0', '--agents', '3', '--cycles', String(CYCLES),
     '--ball', '4.5,0', '--knock', `2@${KNOCKED}`, '--trace', join(outputDir, 'trace.txt'),
-    '--replay', replayFile], { stdio: ['ignore', 'pipe', 'inherit'] });
+    '--replay', replayFile, '--result', resultFile], { stdio: ['ignore', 'pipe', 'inherit'] });
   let output = '';
   sim.stdout.on('data', (chunk) => { output += chunk; });
   const ended = new Promise((resolve) => sim.on('exit', resolve));
@@ -51,7 +52,6 @@ async function playGame() {
   await waitFor(/\(VEXA3D \d+\) joined/);
   startAgent('RIVALS', 1);
   assert.equal(await ended, 0, output);
-  return output;
 }
 
 function readTrace() {
@@ -63,9 +63,11 @@ function readTrace() {
   }));
 }
 
-function readScores(output) {
-  const scores = new Map([...output.matchAll(/cycle (\d+), \w+, (\S+ \d+:\d+ \S+),/g)].map(([, cycle, score]) => [Number(cycle), score]));
-  return scores.set(CYCLES, output.match(/^score: (.*)$/m)[1]);
+// The score at a cycle, "VEXA3D 0:0 RIVALS", from the goals of the result file.
+function scoreAt(cycle) {
+  const goals = result.events.filter((event) => event.kind === 'goal' && event.cycle <= cycle);
+  const count = (side) => goals.filter((goal) => goal.side === side).length;
+  return `${result.teams.left} ${count('left')}:${count('right')} ${result.teams.right}`;
 }
 
 // What the page's top line shows, in the progress lines' form.
@@ -76,12 +78,10 @@ async function shown(page) {
     robots: Number(await text('robot-count')) };
 }
 
-// The cycle is a multiple of 50, where fieldsim prints the score, the last
-// one, or one before cycle 50, when no goal can have been scored yet.
 async function expectShown(page, cycle) {
   const expected = trace.get(cycle);
   assert.deepEqual(await shown(page), { cycle, mode: expected.mode,
-    score: scores.get(Math.max(50, cycle)), robots: Object.keys(expected.robots).length });
+    score: scoreAt(cycle), robots: Object.keys(expected.robots).length });
 }
 
 async function open(fragment) {
@@ -94,9 +94,9 @@ async function open(fragment) {
 const panelField = (page, name) => page.locator(`#robot-panel [data-field="${name}"]`).textContent();
 
 before(async () => {
-  const output = await playGame();
+  await playGame();
   trace = readTrace();
-  scores = readScores(output);
+  result = JSON.parse(readFileSync(resultFile, 'utf8'));
   browser = await launchChromium();
 });
 
@@ -109,9 +109,10 @@ test('the page shows the cycle, play mode, score and robots of the game at the s
   await expectShown(page, 2);  // the first cycle recorded: every second one is
   await page.locator('#slider').fill('1000');
   await expectShown(page, 1000);
-  // The first progress line after the first goal, or the last one.
-  const goal = [...trace].find(([, cycle]) => cycle.mode === 'Goal_Left')?.[0] ?? CYCLES;
-  const later = Math.min(CYCLES - CYCLES % 50, Math.ceil(goal / 50) * 50);
+  // The first cycle with a frame (every second one has) from the first goal
+  // on, or the last one.
+  const goal = result.events.find((event) => event.kind === 'goal')?.cycle ?? CYCLES;
+  const later = Math.min(CYCLES, goal + goal % 2);
   await page.evaluate((cycle) => { window.location.hash = `#t=${cycle}`; }, later);
   await page.waitForFunction((cycle) => document.getElementById('cycle').textContent === String(cycle), later);
   await expectShown(page, later);
@@ -129,7 +130,7 @@ test('a shared moment opens with its cycle and the robot followed, drawn where t
   assert.equal(await page.locator('#follow').inputValue(), 'L2');
   const torso = await page.evaluate(() => {
     const { data, app } = window.replay;
-    return data.partPose(app.playback.frame, data.robotIndex('L2'), 0);
+    return data.torsoPose(app.playback.frame, data.robotIndex('L2'));
   });
   const [x, y] = trace.get(cycle).robots.L2;
   assert.ok(Math.abs(torso.x - x) < 0.002 && Math.abs(torso.y - y) < 0.002,

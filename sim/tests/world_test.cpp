@@ -1,220 +1,273 @@
+// The rules of the game and the definitions of every count and event,
+// played against a stand-in dynamics whose records each test writes.
 #include "world.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 
-#include "kinematic.h"
+#include "stand_in_dynamics.h"
 
 namespace fieldsim {
 namespace {
 
-void legPose(Robot& robot, LegSide leg, double roll, double pitch, double knee, double yaw = 0) {
-  const int hip = leg == LegSide::kLeft ? kLle1 : kRle1;
-  robot.body.setAngle(hip, yaw);
-  robot.body.setAngle(hip + 1, roll);
-  robot.body.setAngle(hip + 2, pitch);
-  robot.body.setAngle(hip + 3, knee);
-}
-
-void crouch(Robot& robot) {
-  legPose(robot, LegSide::kLeft, 0, 10, -20);
-  legPose(robot, LegSide::kRight, 0, 10, -20);
-}
-
 class WorldTest : public ::testing::Test {
  protected:
-  WorldTest() : robot_(world_.addRobot(TeamSide::kLeft, 2, "VEXA3D")) {
-    world_.beam(robot_, -2, 0, 0);
-    crouch(robot_);
-    world_.step();
+  WorldTest() { make({}); }
+
+  void make(Vec2 ball) {
+    auto dynamics = std::make_unique<StandInDynamics>();
+    stand_in_ = dynamics.get();
+    world_ = std::make_unique<World>(ball, std::move(dynamics));
+    world_->assignSide("VEXA3D");
+    id_ = world_->join(TeamSide::kLeft, 2, "VEXA3D");
+    world_->beam(id_, -2, 0, 0);
   }
 
-  // Lifts the left foot for a cycle and sets it down in the given pose.
-  void stepLeft(double pitch, double knee, double support_pitch, double right_yaw = 0) {
-    legPose(robot_, LegSide::kLeft, 0, 40, -70);
-    world_.step();
-    ASSERT_FALSE(robot_.contacts.left);
-    legPose(robot_, LegSide::kLeft, 0, pitch, knee);
-    legPose(robot_, LegSide::kRight, 0, support_pitch, -20, right_yaw);
-    world_.step();
-    ASSERT_TRUE(robot_.contacts.left);
+  void run(int cycles) {
+    for (int i = 0; i < cycles; ++i) world_->step();
+  }
+  void runUntil(PlayMode mode) {
+    for (int i = 0; i < 1000 && world_->mode() != mode; ++i) world_->step();
+    ASSERT_EQ(world_->mode(), mode);
   }
 
-  void runUntil(PlayMode mode, int most_cycles) {
-    for (int i = 0; i < most_cycles && world_.mode() != mode; ++i) world_.step();
+  RobotRecord& record() { return stand_in_->robots[id_]; }
+  const Robot& robot() const { return world_->robot(id_); }
+  void ballAt(double x, double y, double z = StandInDynamics::kRadius, double speed = 0) {
+    stand_in_->next_ball = {{x, y, z}, {speed, 0, 0}};
   }
 
-  // A new world with the ball at `ball` and player 3 at (x, y).
-  Robot& place(Vec2 ball, double x, double y = 0) {
-    world_ = World(ball);
-    Robot& robot = world_.addRobot(TeamSide::kLeft, 3, "VEXA3D");
-    world_.beam(robot, x, y, 0);
-    return robot;
+  const Event& first(EventKind kind) const {
+    return *std::find_if(world_->events().begin(), world_->events().end(),
+                         [&](const Event& event) { return event.kind == kind; });
   }
+  // The events of a kind, as "cycle robot" (or "cycle" without a robot).
+  std::vector<std::string> events(EventKind kind) const {
+    std::vector<std::string> out;
+    for (const Event& event : world_->events()) {
+      if (event.kind != kind) continue;
+      out.push_back(std::to_string(event.cycle) + (event.robot.empty() ? "" : " " + event.robot));
+    }
+    return out;
+  }
+  using Lines = std::vector<std::string>;
 
-  World world_;
-  Robot& robot_;
+  StandInDynamics* stand_in_ = nullptr;
+  std::unique_ptr<World> world_;
+  int id_ = 0;
 };
 
-TEST_F(WorldTest, PlayModesFromBeforeKickOffToPlayOn) {
-  EXPECT_EQ(world_.mode(), PlayMode::kBeforeKickOff);
-  EXPECT_TRUE(world_.beamAllowed());
-  runUntil(PlayMode::kKickOffLeft, 100);
-  EXPECT_EQ(world_.cycle(), kBeforeKickOffCycles);
-  EXPECT_FALSE(world_.beamAllowed());
-  runUntil(PlayMode::kPlayOn, 200);
-  EXPECT_EQ(world_.cycle(), kBeforeKickOffCycles + kKickOffCycles);
+TEST_F(WorldTest, PlayModesGoFromBeforeKickOffToPlayOnAndTheBallIsInPlayFromTheKickOff) {
+  EXPECT_TRUE(world_->beamAllowed());
+  runUntil(PlayMode::kKickOffLeft);
+  EXPECT_EQ(world_->cycle(), kBeforeKickOffCycles);
+  EXPECT_EQ(world_->kickOffCycle(), kBeforeKickOffCycles);
+  EXPECT_FALSE(world_->beamAllowed());
+  runUntil(PlayMode::kPlayOn);
+  EXPECT_EQ(world_->cycle(), kBeforeKickOffCycles + kKickOffCycles);
+  EXPECT_EQ(events(EventKind::kPlayMode), (Lines{"50", "150"}));
+  EXPECT_FALSE(stand_in_->in_play[kBeforeKickOffCycles - 1]);
+  EXPECT_TRUE(stand_in_->in_play[kBeforeKickOffCycles]);
+  ASSERT_TRUE(robot().start);  // where it stood at the kick-off
+  EXPECT_DOUBLE_EQ(robot().start->position.x, -2);
 }
 
-TEST_F(WorldTest, TheRightTeamBeamsIntoTheFieldTurnedHalfRound) {
-  Robot& right = world_.addRobot(TeamSide::kRight, 2, "RIVALS");
-  world_.beam(right, -4, 1.5, 0);
-  EXPECT_DOUBLE_EQ(right.position.x, 4);
-  EXPECT_DOUBLE_EQ(right.position.y, -1.5);
-  EXPECT_DOUBLE_EQ(right.heading, 180);
-  EXPECT_EQ(right.stats.beams, 1);
+TEST_F(WorldTest, ABeamPlacesTheRightTeamInTheFieldTurnedHalfRound) {
+  world_->assignSide("RIVALS");
+  const int right = world_->join(TeamSide::kRight, 2, "RIVALS");
+  world_->beam(right, -4, 1.5, 10);
+  const Robot& robot = world_->robot(right);
+  EXPECT_DOUBLE_EQ(robot.record.position.x, 4);
+  EXPECT_DOUBLE_EQ(robot.record.position.y, -1.5);
+  EXPECT_DOUBLE_EQ(robot.record.heading, -170);
+  EXPECT_EQ(robot.stats.beams, 1);
+  EXPECT_EQ(robot.path.size(), 2u);  // the wait by the touchline, and the beam
+  const Event& beam = world_->events().back();
+  EXPECT_EQ(beam.kind, EventKind::kBeam);
+  EXPECT_EQ(beam.robot, "R2");
+  EXPECT_DOUBLE_EQ(beam.where.position.x, 4);
+  EXPECT_DOUBLE_EQ(beam.where.heading, -170);
 }
 
-TEST_F(WorldTest, AWalkingStepAdvancesByTheLandingFootsLead) {
-  const double lead = 0.14 * std::sin(16 * M_PI / 180) - 0.11 * std::sin(4 * M_PI / 180) -
-                      (0.14 * std::sin(-M_PI / 36) + 0.11 * std::sin(-25 * M_PI / 180));
-  stepLeft(16, -20, -5);
-  EXPECT_NEAR(robot_.position.x, -2 + lead, 1e-9);
-  EXPECT_NEAR(robot_.position.y, 0, 1e-9);
-  EXPECT_EQ(robot_.stats.steps, 1);
+// The whole ball past the line between the posts and below the bar: a goal,
+// the ball rests in the goal, and after the pause the side that conceded
+// kicks off from the centre. The lines stop a ball that misses.
+TEST_F(WorldTest, AGoalPausesThePlayAndTheConcedingSideKicksOff) {
+  runUntil(PlayMode::kPlayOn);
+  ballAt(5.9, 0.3);
+  run(1);
+  ballAt(6 + StandInDynamics::kRadius + 0.01, 0.3, kGoalHeight);  // over the bar
+  run(1);
+  EXPECT_EQ(world_->score(TeamSide::kLeft), 0);
+  EXPECT_DOUBLE_EQ(world_->ball().x, kFieldHalfLength);  // the line stopped it
+  ballAt(5.9, 0.3);
+  run(1);
+  ballAt(6 + StandInDynamics::kRadius, 0.3);
+  run(1);
+  EXPECT_EQ(world_->score(TeamSide::kLeft), 1);
+  EXPECT_EQ(world_->mode(), PlayMode::kGoalLeft);
+  EXPECT_DOUBLE_EQ(world_->ball().x, kFieldHalfLength + kGoalDepth / 2);
+  EXPECT_TRUE(world_->beamAllowed());
+  EXPECT_EQ(events(EventKind::kGoal), Lines{std::to_string(world_->cycle())});
+  const int goal = world_->cycle();
+  runUntil(PlayMode::kKickOffRight);
+  EXPECT_EQ(world_->cycle() - goal, kGoalPauseCycles);
+  EXPECT_DOUBLE_EQ(world_->ball().x, 0);
+  ballAt(-5.9, 0.69);
+  run(1);
+  ballAt(-6.1, 0.8);  // wide of the post
+  run(1);
+  EXPECT_EQ(world_->score(TeamSide::kRight), 0);
 }
 
-TEST_F(WorldTest, AWalkingStepTurnsByTheHipYawOffsets) {
-  stepLeft(16, -20, -5, -3);  // right hip yawed: the robot turns left
-  EXPECT_NEAR(robot_.heading, 3, 1e-9);
+// A kick: the robot begins to touch the ball and the ball leaves at
+// kKickBallSpeed or faster, while it is in play; it ends the kick-off.
+TEST_F(WorldTest, AKickIsANewTouchThatSendsTheBallOffWhileItIsInPlay) {
+  record().touches_ball = true;
+  ballAt(-1.8, 0, StandInDynamics::kRadius, 1);
+  run(2);  // before the kick-off: no kick
+  record().touches_ball = false;
+  runUntil(PlayMode::kKickOffLeft);
+  record().touches_ball = true;
+  ballAt(-1.8, 0, StandInDynamics::kRadius, kKickBallSpeed * 0.99);
+  run(1);
+  EXPECT_EQ(robot().stats.kicks, 0);  // too slow, and the touch goes on
+  ballAt(-1.8, 0, StandInDynamics::kRadius, kKickBallSpeed);
+  run(1);
+  EXPECT_EQ(robot().stats.kicks, 0);
+  record().touches_ball = false;
+  run(1);
+  record().touches_ball = true;
+  run(1);
+  EXPECT_EQ(robot().stats.kicks, 1);
+  EXPECT_EQ(world_->kicks(), 1);
+  EXPECT_EQ(events(EventKind::kKick), Lines{std::to_string(world_->cycle()) + " L2"});
+  EXPECT_DOUBLE_EQ(first(EventKind::kKick).ball_speed, kKickBallSpeed);
+  run(1);
+  EXPECT_EQ(world_->mode(), PlayMode::kPlayOn);
 }
 
-TEST_F(WorldTest, AFootLandingAheadOfAnUprightLegTurnsTheRobotAway) {
-  stepLeft(32, -38, 10);
-  EXPECT_NEAR(robot_.position.x, -2, 1e-12);
-  EXPECT_NEAR(robot_.heading, -std::atan(kMaxPivotOffset / kFeetApart) * 180 / M_PI, 1e-9);
+TEST_F(WorldTest, AStepIsAFootLandingAfterFiveCyclesInTheAirSidewaysWhenItMovedMoreToTheSide) {
+  const auto lift = [&](int leg, int cycles, Vec3 from, Vec3 to) {
+    record().feet[leg] = from;
+    record().senses.feet[leg].reset();
+    run(1);
+    record().feet[leg] = to;
+    run(cycles - 1);
+    record().senses.feet[leg] = FootForce{};
+    run(1);
+  };
+  record().heading = 90;  // facing the field's +y
+  lift(0, kStepAirCycles - 1, {0, 0, 0}, {0, 0.1, 0});
+  EXPECT_EQ(robot().stats.steps, 0);  // a flicker
+  lift(0, kStepAirCycles, {0, 0, 0}, {0.02, 0.1, 0});
+  lift(1, kStepAirCycles + 3, {0, 0, 0}, {-0.08, 0.05, 0});
+  EXPECT_EQ(robot().stats.steps, 1);
+  EXPECT_EQ(robot().stats.side_steps, 1);
+  EXPECT_EQ(events(EventKind::kStep), Lines{"11 L2"});
+  EXPECT_EQ(events(EventKind::kSideStep), Lines{"20 L2"});
 }
 
-TEST_F(WorldTest, AFootLandingBehindTurnsTheRobotTowardsIt) {
-  stepLeft(10, -40, 10);
-  EXPECT_GT(robot_.heading, 0);
-  EXPECT_NEAR(robot_.position.x, -2, 1e-12);
+TEST_F(WorldTest, AFallIsTheTorsoGoingBelowItsHeightAndAGetUpComingBack) {
+  record().torso_height = kFallenHeight - 0.001;
+  run(3);
+  record().torso_height = kFallenHeight;
+  run(1);
+  EXPECT_EQ(events(EventKind::kFall), Lines{"1 L2"});
+  EXPECT_EQ(events(EventKind::kGetUp), Lines{"4 L2"});
+  EXPECT_FALSE(robot().down);
+  world_->leave(id_);
+  record().torso_height = 0.1;
+  run(1);
+  EXPECT_EQ(robot().stats.falls, 1);  // a robot off the field does not fall
 }
 
-TEST_F(WorldTest, ASideStepGoesRoundANearBallAndTurnsTheOtherWay) {
-  Robot& robot = place({-1.7, 0}, -2);
-  crouch(robot);
-  world_.step();
-  legPose(robot, LegSide::kRight, -30, 20, 0);
-  world_.step();
-  ASSERT_FALSE(robot.contacts.right);
-  crouch(robot);
-  world_.step();
-  EXPECT_EQ(robot.stats.side_steps, 1);
-  EXPECT_NEAR(distance(robot.position, world_.ball()), 0.3, 1e-9);
-  EXPECT_LT(robot.position.y, 0);  // a step to the right
-  const double alpha = kSideStepLength / 0.3 * 180 / M_PI;
-  EXPECT_NEAR(robot.heading, alpha, 1e-9);  // now facing the ball again
+TEST_F(WorldTest, ASpeedHoldsUntilTheNextCommandForItsJointAndARobotThatLeftIsOffTheField) {
+  world_->command(id_, kLae1, 1.5);
+  world_->command(id_, kRle4, -2);
+  run(2);
+  world_->command(id_, kLae1, 0.5);
+  run(1);
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    EXPECT_DOUBLE_EQ(stand_in_->handed[cycle][id_].speeds[kLae1], cycle < 2 ? 1.5 : 0.5);
+    EXPECT_DOUBLE_EQ(stand_in_->handed[cycle][id_].speeds[kRle4], -2);
+    EXPECT_TRUE(stand_in_->handed[cycle][id_].on_field);
+  }
+  world_->leave(id_);
+  run(1);
+  EXPECT_FALSE(stand_in_->handed.back()[id_].on_field);
 }
 
-TEST_F(WorldTest, AFastSwingNearTheBallKicksItAlongTheHeading) {
-  Robot& robot = place({-1.7, 0.05}, -2);
-  runUntil(PlayMode::kKickOffLeft, 100);
-  legPose(robot, LegSide::kLeft, -10, 0, 0);
-  legPose(robot, LegSide::kRight, -10, 25, -60);
-  world_.step();
-  legPose(robot, LegSide::kRight, -10, 30, -53);
-  world_.step();
-  EXPECT_EQ(robot.stats.kicks, 1);
-  EXPECT_EQ(world_.mode(), PlayMode::kPlayOn);
-  for (int i = 0; i < 500; ++i) world_.step();
-  const Vec2 ball = world_.ball();
-  EXPECT_GT(ball.x, -1.7 + 1);
-  EXPECT_NEAR(ball.y, 0.05, 1e-9);
-  const double rest = ball.x;
-  world_.step();
-  EXPECT_DOUBLE_EQ(world_.ball().x, rest);  // friction has stopped it
+// Measured from the first kick-off on, once per robot and kick-off.
+TEST_F(WorldTest, ARobotComesNearTheBallOncePerKickOff) {
+  ballAt(-2 + kNearBall - 0.01, 0);
+  run(5);
+  EXPECT_TRUE(events(EventKind::kNearBall).empty());
+  runUntil(PlayMode::kPlayOn);
+  EXPECT_EQ(events(EventKind::kNearBall), Lines{"50 L2"});
+  EXPECT_NEAR(first(EventKind::kNearBall).distance, kNearBall - 0.01, 1e-9);
+  ballAt(5.9, 0);
+  run(1);
+  ballAt(6.1, 0);
+  runUntil(PlayMode::kKickOffRight);  // the ball back in the centre
+  record().position = {0.3, 0};
+  run(3);
+  EXPECT_EQ(events(EventKind::kNearBall), (Lines{"50 L2", "253 L2"}));
 }
 
-TEST_F(WorldTest, ASlowSwingDoesNotKick) {
-  Robot& robot = place({-1.7, 0}, -2);
-  runUntil(PlayMode::kKickOffLeft, 100);
-  legPose(robot, LegSide::kRight, 0, 25, -66);
-  world_.step();
-  legPose(robot, LegSide::kRight, 0, 27.5, -67);  // raising the knee
-  world_.step();
-  EXPECT_EQ(robot.stats.kicks, 0);
+TEST_F(WorldTest, APushReachesTheDynamicsOnlyForARobotOnTheField) {
+  world_->push(TeamSide::kLeft, 2, 3.5, 90);
+  world_->push(TeamSide::kRight, 7, kDefaultPushImpulse, 0);
+  world_->leave(id_);
+  world_->push(TeamSide::kLeft, 2, kDefaultPushImpulse, 0);
+  ASSERT_EQ(stand_in_->pushes.size(), 1u);
+  EXPECT_EQ(stand_in_->pushes[0].robot, id_);
+  EXPECT_DOUBLE_EQ(stand_in_->pushes[0].impulse, 3.5);
+  EXPECT_DOUBLE_EQ(stand_in_->pushes[0].direction, 90);
+  std::vector<std::string> pushes;
+  for (const Event& event : world_->events()) {
+    if (event.kind == EventKind::kPush) pushes.push_back(event.robot + ": " + event.note);
+  }
+  EXPECT_EQ(pushes, (Lines{"L2: ", "R7: no such robot has joined", "L2: its agent has left"}));
 }
 
-TEST_F(WorldTest, AGoalPausesThePlayAndTheConcedingTeamKicksOff) {
-  Robot& robot = place({5.5, 0.2}, 5.2, 0.2);
-  runUntil(PlayMode::kKickOffLeft, 100);
-  legPose(robot, LegSide::kRight, -10, 25, -60);
-  world_.step();
-  legPose(robot, LegSide::kRight, -10, 30, -53);
-  runUntil(PlayMode::kGoalLeft, 100);
-  ASSERT_EQ(world_.mode(), PlayMode::kGoalLeft);
-  EXPECT_EQ(world_.score(TeamSide::kLeft), 1);
-  EXPECT_GT(world_.ball().x, kFieldHalfLength);
-  EXPECT_TRUE(world_.beamAllowed());
-  const int goal_cycle = world_.cycle();
-  runUntil(PlayMode::kKickOffRight, 200);
-  EXPECT_EQ(world_.cycle() - goal_cycle, kGoalPauseCycles);
-  EXPECT_DOUBLE_EQ(world_.ball().x, 0);
-  EXPECT_DOUBLE_EQ(world_.ball().y, 0);
+// A rebuilt world puts every robot back and counts once in the total.
+TEST_F(WorldTest, BlowUpsAreCountedForEachRobotAndTheBall) {
+  const int other = world_->join(TeamSide::kLeft, 3, "VEXA3D");
+  record().reset = true;
+  stand_in_->next_ball.reset = true;
+  run(1);
+  record().reset = false;
+  stand_in_->next_ball.reset = false;
+  stand_in_->rebuilt = true;
+  run(1);
+  EXPECT_EQ(robot().stats.blow_ups, 2);
+  EXPECT_EQ(world_->robot(other).stats.blow_ups, 1);
+  EXPECT_EQ(world_->blowUps(), 3);
+  EXPECT_EQ(world_->rebuilds(), 1);
+  EXPECT_EQ(events(EventKind::kBlowUp), (Lines{"1 L2", "1", "2 L2", "2 L3"}));
 }
 
-TEST_F(WorldTest, AKnockedRobotHasNoFootDownUntilTheSquat) {
-  world_.knock(robot_);
-  world_.step();
-  EXPECT_FALSE(robot_.contacts.left || robot_.contacts.right);
-  EXPECT_GT(robot_.spike_cycles, 0);
-  legPose(robot_, LegSide::kLeft, 45, 90, -120);
-  legPose(robot_, LegSide::kRight, -45, 90, -120);
-  world_.step();
-  EXPECT_TRUE(robot_.knocked);
-  legPose(robot_, LegSide::kLeft, 45, 97, -127);
-  legPose(robot_, LegSide::kRight, -45, 97, -127);
-  world_.step();
-  EXPECT_FALSE(robot_.knocked);
-  EXPECT_TRUE(robot_.contacts.left && robot_.contacts.right);
-  EXPECT_EQ(robot_.stats.falls, 1);
-  EXPECT_EQ(robot_.stats.get_ups, 1);
-  EXPECT_EQ(robot_.stats.steps, 0);  // standing up is not a step
-}
-
-TEST_F(WorldTest, SpeedsHoldForOneCycle) {
-  robot_.speeds[kLae1] = 1;
-  world_.step();
-  const double moved = robot_.body.angle(kLae1);
-  EXPECT_GT(moved, 0);
-  world_.step();
-  EXPECT_DOUBLE_EQ(robot_.body.angle(kLae1), moved);
-}
-
-// What the replay shows: the parts stood on the ground at the robot's place
-// and heading, lying when knocked, and the weight on the touching feet.
-TEST_F(WorldTest, PartsInFieldCoordinatesAndTheFeetsForces) {
-  world_.beam(robot_, -2, 1, 90);
-  legPose(robot_, LegSide::kLeft, 0, 0, 0);
-  legPose(robot_, LegSide::kRight, 0, 0, 0);
-  auto parts = world_.partPoses(robot_);
-  EXPECT_NEAR(parts[kTorso].position.x, -2, 1e-9);
-  EXPECT_NEAR(parts[kTorso].position.y, 1, 1e-9);
-  EXPECT_NEAR(parts[kTorso].position.z, kTorsoHeightAboveSoles, 1e-9);
-  const Vec3 forward = rotate(parts[kTorso].orientation, {0, 1, 0});
-  EXPECT_NEAR(forward.y, 1, 1e-9);  // facing the field's y axis
-  EXPECT_NEAR(parts[kLFoot].position.x, -2 - 0.055, 1e-9);
-  EXPECT_NEAR(parts[kLFoot].position.y, 1 + 0.025, 1e-9);
-  const auto forces = world_.footForces(robot_);
-  EXPECT_NEAR(forces[0] + forces[1], 44.1, 1e-9);
-  world_.knock(robot_);
-  world_.step();
-  parts = world_.partPoses(robot_);
-  EXPECT_LT(parts[kTorso].position.z, 0.1);
-  EXPECT_GT(parts[kTorso].position.z, 0.04);
-  EXPECT_EQ(world_.footForces(robot_)[0], 0);
+// Joins, beams and late replies have the cycle their perception was; what
+// happens in a step the cycle after it. Either way they come in order.
+TEST_F(WorldTest, EveryEventHasItsCycleAndTheyComeInCycleOrder) {
+  run(2);
+  world_->lateReply(id_);
+  world_->beam(id_, -1, 0, 0);
+  record().torso_height = 0.1;
+  run(1);
+  world_->leave(id_);
+  EXPECT_EQ(events(EventKind::kJoin), Lines{"0 L2"});
+  EXPECT_EQ(events(EventKind::kLateReply), Lines{"2 L2"});
+  EXPECT_EQ(events(EventKind::kFall), Lines{"3 L2"});
+  EXPECT_EQ(events(EventKind::kLeave), Lines{"3 L2"});
+  EXPECT_EQ(robot().stats.late_replies, 1);
+  const auto& all = world_->events();
+  EXPECT_TRUE(std::is_sorted(all.begin(), all.end(),
+                             [](const Event& a, const Event& b) { return a.cycle < b.cycle; }));
 }
 
 }  // namespace

@@ -6,10 +6,8 @@ import * as THREE from 'three';
 import { OrbitControls } from 'three/examples/jsm/controls/OrbitControls.js';
 import { GRASS, SELECTED, SKY, teamColour } from './colours.js';
 
-const GOAL_DEPTH = 0.4;
 const POST_RADIUS = 0.05;
 const LINE_WIDTH = 0.05;
-const CENTRE_CIRCLE_RADIUS = 0.6;
 const CLICK_TOLERANCE_PX = 5;
 const FOLLOW_DISTANCE = 2.2;  // metres behind the followed robot
 const FOLLOW_HEIGHT = 1.2;
@@ -84,7 +82,7 @@ export class FieldView {
   follow(robot) {
     this.followed = robot;
     if (robot === null || this.frame === undefined) return;
-    const torso = this.data.partPose(this.frame, robot, 0);
+    const torso = this.data.torsoPose(this.frame, robot);
     const heading = this.data.heading(this.frame, robot) * Math.PI / 180;
     this.controls.target.set(torso.x, torso.y, torso.z);
     this.camera.position.set(torso.x - FOLLOW_DISTANCE * Math.cos(heading),
@@ -95,7 +93,7 @@ export class FieldView {
 
   // Where a robot's torso is on the page, in client pixels.
   screenPoint(robot) {
-    const torso = this.robots[robot].parts[0].position.clone().project(this.camera);
+    const torso = this.robots[robot].parts[this.data.header.torso].position.clone().project(this.camera);
     const box = this.renderer.domElement.getBoundingClientRect();
     return { x: box.left + (torso.x + 1) / 2 * box.width, y: box.top + (1 - torso.y) / 2 * box.height };
   }
@@ -104,14 +102,14 @@ export class FieldView {
     const shown = this.selected !== null && this.data.onField(frame, this.selected);
     this.ring.visible = shown;
     if (!shown) return;
-    const torso = this.data.partPose(frame, this.selected, 0);
+    const torso = this.data.torsoPose(frame, this.selected);
     this.ring.position.set(torso.x, torso.y, 0.01);
   }
 
   // The camera keeps its offset from the followed robot's torso.
   keepFollowing(frame) {
     if (this.followed === null || !this.data.onField(frame, this.followed)) return;
-    const torso = this.data.partPose(frame, this.followed, 0);
+    const torso = this.data.torsoPose(frame, this.followed);
     const shift = new THREE.Vector3(torso.x, torso.y, torso.z).sub(this.controls.target);
     this.controls.target.add(shift);
     this.camera.position.add(shift);
@@ -170,7 +168,7 @@ function addLights(scene) {
   scene.add(sun);
 }
 
-function buildField({ halfLength, halfWidth, goalHalfWidth, goalHeight }) {
+function buildField({ halfLength, halfWidth, goalHalfWidth, goalHeight, goalDepth, centreCircleRadius }) {
   const field = new THREE.Group();
   const margin = 4;  // metres of grass around the lines
   const grass = new THREE.Mesh(
@@ -190,18 +188,18 @@ function buildField({ halfLength, halfWidth, goalHalfWidth, goalHeight }) {
   };
   rectangle(-halfLength, -halfWidth, halfLength, halfWidth);
   line(0, -halfWidth, 0, halfWidth);
-  const circle = new THREE.Mesh(new THREE.RingGeometry(CENTRE_CIRCLE_RADIUS - LINE_WIDTH / 2,
-    CENTRE_CIRCLE_RADIUS + LINE_WIDTH / 2, 64), paint);
+  const circle = new THREE.Mesh(new THREE.RingGeometry(centreCircleRadius - LINE_WIDTH / 2,
+    centreCircleRadius + LINE_WIDTH / 2, 64), paint);
   circle.position.z = 0.002;
   field.add(circle);
   for (const side of [-1, 1]) {
-    rectangle(side * halfLength, -goalHalfWidth, side * (halfLength + GOAL_DEPTH), goalHalfWidth);
-    field.add(buildGoal(side * halfLength, goalHalfWidth, goalHeight, side));
+    rectangle(side * halfLength, -goalHalfWidth, side * (halfLength + goalDepth), goalHalfWidth);
+    field.add(buildGoal(side * halfLength, goalHalfWidth, goalHeight, goalDepth, side));
   }
   return field;
 }
 
-function buildGoal(x, halfWidth, height, side) {
+function buildGoal(x, halfWidth, height, depth, side) {
   const goal = new THREE.Group();
   const metal = new THREE.MeshLambertMaterial({ color: 0xf5f5f5 });
   for (const y of [-halfWidth, halfWidth]) {
@@ -213,9 +211,9 @@ function buildGoal(x, halfWidth, height, side) {
   const bar = new THREE.Mesh(new THREE.CylinderGeometry(POST_RADIUS, POST_RADIUS, 2 * halfWidth, 12), metal);
   bar.position.set(x, 0, height);
   goal.add(bar);
-  const net = new THREE.Mesh(new THREE.BoxGeometry(GOAL_DEPTH, 2 * halfWidth, height),
+  const net = new THREE.Mesh(new THREE.BoxGeometry(depth, 2 * halfWidth, height),
     new THREE.MeshBasicMaterial({ color: 0xffffff, wireframe: true, transparent: true, opacity: 0.35 }));
-  net.position.set(x + side * GOAL_DEPTH / 2, 0, height / 2);
+  net.position.set(x + side * depth / 2, 0, height / 2);
   goal.add(net);
   return goal;
 }

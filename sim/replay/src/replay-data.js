@@ -1,13 +1,9 @@
 // The game as fieldsim wrote it into the page: a JSON header and a stream
-// of 16-bit words written as varints, gzipped and base64-encoded (the layout
-// is described in sim/replay.h). Decoding turns each robot record's changes back into
-// values; the accessors below give them in metres, newtons and unit
-// quaternions.
-
-const FLAG_ON_FIELD = 1;
-const FLAG_FALLEN = 2;
-const POSE_WORDS = 7;
-const FIRST_PART_WORD = 4;
+// of 16-bit words written as varints, gzipped and base64-encoded (described
+// in sim/replay.h). Where each value sits in the stream, and its scale, the
+// header says (its layout and scale). Decoding turns each robot record's
+// changes back into values; the accessors below give them in metres,
+// newtons and unit quaternions.
 
 export async function loadReplay(header, base64) {
   const text = atob(base64.trim());
@@ -44,11 +40,14 @@ export class ReplayData {
     this.frameCount = header.frames;
     this.cycleSeconds = header.cycleSeconds;
     this.scale = header.scale;
-    this.recordWords = header.recordWords;
-    this.decode(bytes);
+    this.layout = header.layout.record;
+    this.flags = header.layout.flags;
+    this.recordWords = this.layout.words;
+    this.decode(header.layout.frame, bytes);
   }
 
-  decode(bytes) {
+  // `frameWords` names the words that begin a frame, in order.
+  decode(frameWords, bytes) {
     const frames = this.frameCount;
     const slots = this.robots.length;
     const size = this.recordWords;
@@ -60,14 +59,18 @@ export class ReplayData {
     this.records = new Int16Array(frames * slots * size);
     const words = new WordReader(bytes);
     const last = new Int16Array(slots * size);
+    const head = {};
     for (let f = 0; f < frames; f++) {
-      this.cycles[f] = unsigned32(words.next(), words.next());
-      this.times[f] = unsigned32(words.next(), words.next()) / 1000;
-      this.modes[f] = words.next();
-      this.scores[2 * f] = words.next();
-      this.scores[2 * f + 1] = words.next();
-      for (let k = 0; k < 3; k++) this.balls[3 * f + k] = words.next() / this.scale.position;
-      const changed = words.next() * size;
+      for (const name of frameWords) head[name] = words.next();
+      this.cycles[f] = unsigned32(head.cycleLow, head.cycleHigh);
+      this.times[f] = unsigned32(head.timeLow, head.timeHigh) / this.scale.time;
+      this.modes[f] = head.mode;
+      this.scores[2 * f] = head.leftScore;
+      this.scores[2 * f + 1] = head.rightScore;
+      [head.ballX, head.ballY, head.ballZ].forEach((word, k) => {
+        this.balls[3 * f + k] = word / this.scale.position;
+      });
+      const changed = head.robots * size;
       for (let k = 0; k < changed; k++) last[k] += words.next();
       this.records.set(last, f * slots * size);
     }
@@ -100,8 +103,11 @@ export class ReplayData {
 
   record(frame, robot) { return (frame * this.robots.length + robot) * this.recordWords; }
 
-  onField(frame, robot) { return (this.records[this.record(frame, robot)] & FLAG_ON_FIELD) !== 0; }
-  fallen(frame, robot) { return (this.records[this.record(frame, robot)] & FLAG_FALLEN) !== 0; }
+  flag(frame, robot, bit) {
+    return (this.records[this.record(frame, robot) + this.layout.flags] & bit) !== 0;
+  }
+  onField(frame, robot) { return this.flag(frame, robot, this.flags.onField); }
+  fallen(frame, robot) { return this.flag(frame, robot, this.flags.fallen); }
 
   robotsOnField(frame) {
     let count = 0;
@@ -110,30 +116,34 @@ export class ReplayData {
   }
 
   torsoHeight(frame, robot) {
-    return this.records[this.record(frame, robot) + 1] / this.scale.position;
+    return this.records[this.record(frame, robot) + this.layout.torsoHeight] / this.scale.position;
   }
 
   footForces(frame, robot) {
     const at = this.record(frame, robot);
-    return [this.records[at + 2] / this.scale.force, this.records[at + 3] / this.scale.force];
+    return [this.layout.leftFootForce, this.layout.rightFootForce]
+      .map((word) => this.records[at + word] / this.scale.force);
   }
 
   // Position (metres) and orientation (unit quaternion) of one part.
   partPose(frame, robot, part) {
-    const at = this.record(frame, robot) + FIRST_PART_WORD + POSE_WORDS * part;
+    const at = this.record(frame, robot) + this.layout.firstPart + this.layout.partWords * part;
+    const turn = at + this.layout.orientation;
     const r = this.records;
     const p = this.scale.position;
     const q = this.scale.quaternion;
     return {
       x: r[at] / p, y: r[at + 1] / p, z: r[at + 2] / p,
-      qw: r[at + 3] / q, qx: r[at + 4] / q, qy: r[at + 5] / q, qz: r[at + 6] / q,
+      qw: r[turn] / q, qx: r[turn + 1] / q, qy: r[turn + 2] / q, qz: r[turn + 3] / q,
     };
   }
+
+  torsoPose(frame, robot) { return this.partPose(frame, robot, this.header.torso); }
 
   // Where the robot looks on the ground: its torso's forward (model +y),
   // degrees anticlockwise from the field's x axis.
   heading(frame, robot) {
-    const { qw, qx, qy, qz } = this.partPose(frame, robot, 0);
+    const { qw, qx, qy, qz } = this.torsoPose(frame, robot);
     return Math.atan2(1 - 2 * (qx * qx + qz * qz), 2 * (qx * qy - qw * qz)) * 180 / Math.PI;
   }
 }

@@ -11,8 +11,6 @@ const TRAIL_SECONDS = 10;
 const TRAIL_POINTS = 120;
 const TRAIL_BREAK = 1;  // metres between two points: a beam, not a walk
 const PICK_RADIUS = 0.35;
-const GOAL_DEPTH = 0.4;
-const CENTRE_CIRCLE_RADIUS = 0.6;
 
 export class TopView {
   constructor(canvas, data, onPick) {
@@ -80,7 +78,7 @@ export class TopView {
     let bestDistance = PICK_RADIUS;
     this.data.robots.forEach((robot, r) => {
       if (!this.data.onField(this.frame, r)) return;
-      const torso = this.data.partPose(this.frame, r, 0);
+      const torso = this.data.torsoPose(this.frame, r);
       const distance = Math.hypot(torso.x - x, torso.y - y);
       if (distance < bestDistance) [best, bestDistance] = [r, distance];
     });
@@ -88,7 +86,7 @@ export class TopView {
   }
 
   drawField(context) {
-    const { halfLength: l, halfWidth: w, goalHalfWidth: g } = this.field;
+    const { halfLength: l, halfWidth: w, goalHalfWidth: g, goalDepth, centreCircleRadius } = this.field;
     context.fillStyle = GRASS;
     context.fillRect(0, 0, this.canvas.width, this.canvas.height);
     context.strokeStyle = '#ffffff';
@@ -98,13 +96,13 @@ export class TopView {
       context.strokeRect(left, top, Math.abs(x1 - x0) * this.scale, Math.abs(y1 - y0) * this.scale);
     };
     box(-l, -w, l, w);
-    box(-l - GOAL_DEPTH, -g, -l, g);
-    box(l, -g, l + GOAL_DEPTH, g);
+    box(-l - goalDepth, -g, -l, g);
+    box(l, -g, l + goalDepth, g);
     context.beginPath();
     context.moveTo(...this.toCanvas(0, w));
     context.lineTo(...this.toCanvas(0, -w));
-    context.moveTo(...this.toCanvas(CENTRE_CIRCLE_RADIUS, 0));
-    context.arc(...this.toCanvas(0, 0), CENTRE_CIRCLE_RADIUS * this.scale, 0, 2 * Math.PI);
+    context.moveTo(...this.toCanvas(centreCircleRadius, 0));
+    context.arc(...this.toCanvas(0, 0), centreCircleRadius * this.scale, 0, 2 * Math.PI);
     context.stroke();
   }
 
@@ -125,7 +123,7 @@ export class TopView {
         last = null;
         continue;
       }
-      const torso = data.partPose(f, r, 0);
+      const torso = data.torsoPose(f, r);
       const jumped = last && Math.hypot(torso.x - last.x, torso.y - last.y) > TRAIL_BREAK;
       if (last && !jumped) context.lineTo(...this.toCanvas(torso.x, torso.y));
       else context.moveTo(...this.toCanvas(torso.x, torso.y));
@@ -138,7 +136,7 @@ export class TopView {
   drawRobot(context, frame, r) {
     const data = this.data;
     const robot = data.robots[r];
-    const torso = data.partPose(frame, r, 0);
+    const torso = data.torsoPose(frame, r);
     const [x, y] = this.toCanvas(torso.x, torso.y);
     const radius = ROBOT_RADIUS * this.scale;
     const fallen = data.fallen(frame, r);

@@ -1,0 +1,132 @@
+#include "result.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "formatted.h"
+#include "json.h"
+
+namespace fieldsim {
+namespace {
+
+std::string nameOrNull(const std::string& name) {
+  return name.empty() ? "null" : jsonString(name);
+}
+
+std::string commandJson(const std::vector<std::string>& command) {
+  std::string out = "[";
+  for (const std::string& arg : command) out += (out.size() > 1 ? ", " : "") + jsonString(arg);
+  return out + "]";
+}
+
+std::string worldJson(const Options& options) {
+  if (options.world == WorldKind::kKinematic) return "{\"kind\": \"kinematic\"}";
+  return "{\"kind\": \"physics\", \"cfm\": " + jsonNumber(options.physics.cfm) +
+         ", \"solver\": " + (options.physics.quick_step ? "\"quick\"" : "\"step\"") + "}";
+}
+
+std::string poseJson(const Pose& pose) {
+  return "\"x\": " + jsonNumber(pose.position.x) + ", \"y\": " + jsonNumber(pose.position.y) +
+         ", \"heading\": " + jsonNumber(pose.heading);
+}
+
+std::string robotJson(const Robot& robot) {
+  const RobotStats& s = robot.stats;
+  std::string out = "{\"label\": " + jsonString(robot.label()) + ", \"side\": \"" +
+                    sideName(robot.side) + "\", \"team\": " + jsonString(robot.team) +
+                    formatted(", \"number\": %d,\n     ", robot.number);
+  out += formatted(
+      "\"beams\": %d, \"steps\": %d, \"side_steps\": %d, \"kicks\": %d, \"falls\": %d, "
+      "\"get_ups\": %d, \"late_replies\": %d, \"messages_in\": %d, \"messages_out\": %d, "
+      "\"blow_ups\": %d, \"left_early\": %s,\n     ",
+      s.beams, s.steps, s.side_steps, s.kicks, s.falls, s.get_ups, s.late_replies, s.messages_in,
+      s.messages_out, s.blow_ups, robot.present ? "false" : "true");
+  out += "\"start\": " + (robot.start ? "{" + poseJson(*robot.start) + "}" : std::string("null"));
+  return out + ", \"end\": {" + poseJson(robot.pose()) +
+         ", \"torso_height\": " + jsonNumber(robot.record.torso_height) +
+         ", \"fallen\": " + (robot.down ? "true" : "false") + "}}";
+}
+
+// What each kind of event carries besides its cycle, kind and robot.
+std::string eventDetails(const Event& event) {
+  switch (event.kind) {
+    case EventKind::kBeam:
+      return ", " + poseJson(event.where);
+    case EventKind::kPlayMode:
+      return formatted(", \"mode\": \"%s\"", playModeName(event.mode));
+    case EventKind::kGoal:
+      return formatted(", \"side\": \"%s\"", sideName(event.side));
+    case EventKind::kPush:
+      return ", \"impulse\": " + jsonNumber(event.impulse) +
+             ", \"direction\": " + jsonNumber(event.direction) +
+             (event.note.empty() ? "" : ", \"note\": " + jsonString(event.note));
+    case EventKind::kNearBall:
+      return ", \"distance\": " + jsonNumber(event.distance);
+    case EventKind::kKick:
+      return ", \"ball_speed\": " + jsonNumber(event.ball_speed);
+    case EventKind::kBlowUp:
+      return event.rebuild ? ", \"rebuild\": true" : "";
+    default:
+      return "";
+  }
+}
+
+std::string eventJson(const Event& event) {
+  std::string out =
+      formatted("{\"cycle\": %d, \"kind\": \"%s\"", event.cycle, eventName(event.kind));
+  const bool has_robot = event.kind != EventKind::kPlayMode && event.kind != EventKind::kGoal;
+  if (has_robot) out += ", \"robot\": " + nameOrNull(event.robot);
+  return out + eventDetails(event) + "}";
+}
+
+template <typename Items, typename ToJson>
+std::string list(const Items& items, ToJson to_json) {
+  std::string out = "[";
+  for (const auto& item : items) out += (out.size() > 1 ? ",\n    " : "\n    ") + to_json(item);
+  return out + (out.size() > 1 ? "\n  ]" : "]");
+}
+
+}  // namespace
+
+std::string resultJson(const World& world, const Options& options, const GameEnd& end) {
+  const double rate = end.wall_seconds > 0 ? world.cycle() / end.wall_seconds : 0;
+  const Vec2 start = world.ballStart();
+  const Vec2 ball = world.ball();
+  std::string out = formatted("{\n  \"format\": %d,\n  \"status\": ", kResultFormat) +
+                    jsonString(end.status) + ",\n  \"reason\": " + jsonString(end.reason) +
+                    ",\n  \"command\": " + commandJson(options.command) +
+                    ",\n  \"world\": " + worldJson(options);
+  out += formatted(",\n  \"cycles\": %d,\n  \"cycle_seconds\": %g,\n  \"kick_off_cycle\": ",
+                   world.cycle(), kCycleSeconds);
+  out += world.kickOffCycle() ? std::to_string(*world.kickOffCycle()) : "null";
+  out += ",\n  \"wall_seconds\": " + jsonNumber(end.wall_seconds) +
+         ",\n  \"cycles_per_second\": " + jsonNumber(rate);
+  out += ",\n  \"teams\": {\"left\": " + nameOrNull(world.teamName(TeamSide::kLeft)) +
+         ", \"right\": " + nameOrNull(world.teamName(TeamSide::kRight)) + "}";
+  out += formatted(",\n  \"score\": {\"left\": %d, \"right\": %d}", world.score(TeamSide::kLeft),
+                   world.score(TeamSide::kRight));
+  out += ",\n  \"ball\": {\"start\": [" + jsonNumber(start.x) + ", " + jsonNumber(start.y) +
+         "], \"end\": [" + jsonNumber(ball.x) + ", " + jsonNumber(ball.y) +
+         "], \"moved\": " + jsonNumber(distance(start, ball)) + "}";
+  out += ",\n  \"robots\": " + list(world.robots(), robotJson);
+  out += ",\n  \"events\": " + list(world.events(), eventJson);
+  return out + "\n}\n";
+}
+
+bool writeResult(const std::string& path, const std::string& json) {
+  const std::string temporary = path + ".part" + std::to_string(getpid());
+  {
+    std::ofstream out(temporary, std::ios::binary);
+    out << json;
+    out.close();
+    if (!out) {
+      std::remove(temporary.c_str());
+      return false;
+    }
+  }
+  return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+}  // namespace fieldsim

@@ -1,0 +1,34 @@
+// The result file of a game (--result FILE): one JSON object with the
+// game's settings, its figures and every event, so that programs read the
+// game's figures from data rather than from fieldsim's printed lines. It is
+// written when the game ends, however it ends, under a temporary name in the
+// same folder and then renamed, so that a reader never sees half a file.
+// README's "The result file" describes every field; "format" changes when a
+// field changes its meaning.
+#ifndef FIELDSIM_RESULT_H
+#define FIELDSIM_RESULT_H
+
+#include <string>
+
+#include "options.h"
+#include "world.h"
+
+namespace fieldsim {
+
+constexpr int kResultFormat = 1;
+
+// How the game ended: "completed", "interrupted", "no-agents" or "error",
+// and why (empty for a completed game).
+struct GameEnd {
+  std::string status;
+  std::string reason;
+  double wall_seconds = 0;  // from the kick-off to the end
+};
+
+std::string resultJson(const World& world, const Options& options, const GameEnd& end);
+// False when the file could not be written.
+bool writeResult(const std::string& path, const std::string& json);
+
+}  // namespace fieldsim
+
+#endif
