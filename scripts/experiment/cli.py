@@ -123,7 +123,9 @@ def main(argv=None):
         try:
             finished = play(options, experiment, store, todo)
         except WorkersLack as error:
-            print(f"experiment: the workers lack paths: {error}", file=sys.stderr)
+            print("experiment: every worker must run fieldsim and each variant's vexa3d from the"
+                  " same paths as this machine (the experiment file is read here only, the"
+                  f" workers get each game's command lines); {error}", file=sys.stderr)
             return 2
         except KeyboardInterrupt:  # before the first game or while closing
             finished = False

@@ -2,8 +2,8 @@
 under its guard (guard.py), and what came of it.
 
 A worker needs nothing of this checkout but the binaries: the client sends
-this module's functions by value and the guard's source inside the plan, so
-only the standard library is imported here.
+this module's functions (and figures.py's) by value and the guard's source
+inside the plan, so only the standard library is imported here.
 """
 import json
 import os
@@ -14,6 +14,8 @@ import sys
 import tempfile
 import time
 
+from .figures import Watch, failure_moment
+
 TAIL_LINES = 20
 # The guard ends its game by itself; past this much more the worker kills it.
 GUARD_MARGIN_SECONDS = 20
@@ -22,8 +24,9 @@ STOP_CHECK_SECONDS = 2
 
 
 def missing_paths(paths):
-    """The paths this worker lacks (run on every worker before the first game)."""
-    return [path for path in paths if not os.path.exists(path)]
+    """The programs this worker cannot run: missing, or not executable files
+    (run on every worker before the first game)."""
+    return [path for path in paths if not (os.path.isfile(path) and os.access(path, os.X_OK))]
 
 
 def tail(path, lines=TAIL_LINES):
@@ -76,9 +79,21 @@ def status_text(status):
     return f"was killed by signal {-status}" if status < 0 else f"exited with status {status}"
 
 
+def fieldsim_failure(outcome, result):
+    """What went wrong on fieldsim's side of a played game; "" if nothing."""
+    if result is None:
+        return f"fieldsim wrote no result (it {status_text(outcome['fieldsim_status'])})"
+    if result.get("status") != "completed":
+        return f"fieldsim: {result.get('status')}: {result.get('reason', '')}".rstrip(": ")
+    if outcome["fieldsim_status"] != 0:
+        return f"fieldsim {status_text(outcome['fieldsim_status'])}"
+    return ""
+
+
 def failure(outcome, result, said=""):
     """Why a game does not count, or "" when it does; `said` is the first
-    line fieldsim printed."""
+    line fieldsim printed. An agent that ended badly comes first: it is
+    usually why fieldsim did not complete the game."""
     if outcome.get("error"):
         return outcome["error"]
     if outcome.get("lost"):
@@ -88,16 +103,9 @@ def failure(outcome, result, said=""):
                 f"{': ' + said if said else ''})")
     if outcome["timed_out"]:
         return "timed out"
-    if result is None:
-        return f"fieldsim wrote no result (it {status_text(outcome['fieldsim_status'])})"
-    if result.get("status") != "completed":
-        return f"fieldsim: {result.get('status')}: {result.get('reason', '')}".rstrip(": ")
-    if outcome["fieldsim_status"] != 0:
-        return f"fieldsim {status_text(outcome['fieldsim_status'])}"
-    for agent, status in zip(outcome["agents"], outcome["agent_status"]):
-        if status != 0:
-            return f"agent {agent} {status_text(status)}"
-    return ""
+    reasons = [f"agent {agent} {status_text(status)}"
+               for agent, status in zip(outcome["agents"], outcome["agent_status"]) if status != 0]
+    return "; ".join(reason for reason in reasons + [fieldsim_failure(outcome, result)] if reason)
 
 
 def read_json(path):
@@ -193,7 +201,7 @@ def play(plan):
         # A replay page travels back only for a trial that failed.
         replay = os.path.join(folder, "replay.html")
         if (plan.get("replay") and not reason and os.path.exists(replay)
-                and plan["moment"](result, report["markers"]) is not None):
+                and failure_moment(Watch(**plan["watch"]), result, report["markers"]) is not None):
             with open(replay, "rb") as page:
                 report["replay"] = page.read()
         report["ended"] = time.time()

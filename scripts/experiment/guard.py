@@ -7,6 +7,8 @@ It runs as the leader of a session of its own, started by the worker with a
 pipe on its standard input whose other end only the worker holds. The game
 ends, and every process of it is killed, when
   - fieldsim ends (the agents get a few seconds to follow it),
+  - every agent ends first (fieldsim gets half a second to follow them, then
+    SIGTERM),
   - the time-out passes (fieldsim is asked with SIGTERM first, so that it
     writes its result), or
   - the lifeline breaks: the worker died, or gave the game up.
@@ -29,6 +31,8 @@ import time
 PORT = re.compile(rb"listening on 127\.0\.0\.1:(\d+)")
 PR_SET_PDEATHSIG = 1
 GRACE_SECONDS = 5
+# fieldsim sees within a cycle that every agent has left.
+FOLLOW_SECONDS = 0.5
 POLL_SECONDS = 0.05
 
 
@@ -84,10 +88,21 @@ class Game:
             cwd = os.path.join(folder, agent["folder"])
             self.agents.append(self.start(command, os.path.join(cwd, "output.txt"), cwd))
 
-    def wait(self, processes, until):
-        while any(p.poll() is None for p in processes) and time.monotonic() < until:
+    def server_ended(self):
+        return self.server.poll() is not None
+
+    def agents_ended(self):
+        return bool(self.agents) and all(agent.poll() is not None for agent in self.agents)
+
+    def wait(self, done, seconds=None):
+        """Waits until done() or the time-out, or `seconds` from now if given;
+        returns done()."""
+        if seconds is not None:
+            self.deadline = time.monotonic() + seconds
+        while not done():
             if not self.pause(POLL_SECONDS):
-                break
+                return done()
+        return True
 
     def play(self, folder):
         outcome = {"port": None, "timed_out": False, "lost": False}
@@ -97,14 +112,18 @@ class Game:
             outcome["port"] = self.port(output)
             if outcome["port"] is not None:
                 self.start_agents(folder, outcome["port"])
-            self.wait([self.server], self.deadline)
-            if self.server.poll() is None:
-                outcome["timed_out"] = True
-                self.server.send_signal(signal.SIGTERM)
-                self.deadline = time.monotonic() + GRACE_SECONDS
-                self.wait([self.server], self.deadline)
-            self.deadline = time.monotonic() + GRACE_SECONDS
-            self.wait(self.agents, self.deadline)
+            ended = self.wait(lambda: self.server_ended() or self.agents_ended())
+            outcome["timed_out"] = not ended
+            # Agents that all ended first leave fieldsim nothing to play: it
+            # ends by itself when they had joined, and would wait for them
+            # until its join time-out when they had not.
+            if ended and not self.server_ended():
+                self.wait(self.server_ended, FOLLOW_SECONDS)
+            if not self.server_ended():
+                self.server.send_signal(signal.SIGTERM)  # it writes its result
+                self.wait(self.server_ended, GRACE_SECONDS)
+            self.wait(lambda: all(agent.poll() is not None for agent in self.agents),
+                      GRACE_SECONDS)
         except Lost:
             outcome["lost"] = True
         except OSError as error:

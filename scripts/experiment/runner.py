@@ -5,7 +5,7 @@ Only a few games are handed out at a time (one per worker thread, and one
 more), so that Ctrl-C leaves little to cancel and replay pages are asked for
 only while a scenario still keeps them.
 """
-import functools
+import dataclasses
 import logging
 import os
 import signal
@@ -22,13 +22,15 @@ os.environ.setdefault("DASK_LOGGING__DISTRIBUTED", "error")
 import cloudpickle  # noqa: E402  (after the logging setting)
 import distributed  # noqa: E402
 
-from . import game
+from . import figures, game
 from .commands import GUARD_SOURCE, identity, with_replay
 from .figures import failure_moment
 
-# The package is sent to the workers with the tasks, so that a worker needs
-# only Dask and the binaries, not this checkout.
-cloudpickle.register_pickle_by_value(sys.modules[__package__])
+# The task's code is sent to the workers by value, so that a worker needs
+# only Dask and the binaries, not this checkout. Dask sends a function by
+# value only when its own module is registered, not its package alone.
+for module in (sys.modules[__package__], game, figures):
+    cloudpickle.register_pickle_by_value(module)
 
 
 class WorkersLack(Exception):
@@ -55,7 +57,9 @@ def connect(workers, scheduler):
 
 
 def check_workers(client, paths):
-    """Refuses, in one line, when a worker lacks one of the paths."""
+    """Refuses, in one line, when a worker lacks one of the binaries' paths.
+    Only the binaries are looked for: the workers never read the experiment
+    file, since every game's plan travels with its task."""
     lacking = {worker: missing for worker, missing in
                client.run(game.missing_paths, paths).items() if missing}
     if lacking:
@@ -112,13 +116,14 @@ class Runner:
         self.scenarios = {scenario.name: scenario for scenario in experiment.scenarios}
         self.watches = {}
         self.stop = f"vexa-experiment-stop-{uuid.uuid4().hex}"
-        self.tally = Tally()
+        # The replay pages kept by earlier runs count against each scenario's bound.
+        self.tally = Tally(kept=store.replays_kept(experiment.name))
         self.in_flight = {}
 
     def submit(self, plan, attempt, reasons):
         scenario = self.scenarios[plan["scenario"]]
         task = {**plan, "guard": GUARD_SOURCE, "stop": self.stop, "work": self.work,
-                "moment": functools.partial(failure_moment, self.watches[scenario.name])}
+                "watch": dataclasses.asdict(self.watches[scenario.name])}
         if self.tally.kept.get(scenario.name, 0) < scenario.replays:
             task = with_replay(task)
         key = "-".join(["game", plan["scenario"], plan["variant"], plan["setting"],

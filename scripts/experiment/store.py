@@ -60,6 +60,12 @@ class Store:
         names = [column[0] for column in cursor.description]
         return [dict(zip(names, row)) for row in cursor]
 
+    def replays_kept(self, experiment):
+        """{scenario: replay pages kept}"""
+        return dict(self.db.execute(
+            "SELECT scenario, COUNT(*) FROM games WHERE experiment = ? AND replay IS NOT NULL"
+            " GROUP BY scenario", (experiment,)))
+
     def check(self, experiment, plans):
         """The plans still to play; Refused when a game stored as done was
         played under other conditions or command lines than its plan says now."""
