@@ -79,6 +79,13 @@ def events(result, kind, label=None):
             if event["kind"] == kind and (label is None or event.get("robot") == label)]
 
 
+def falls_in_play(result, label=None):
+    """Falls from the kick-off on, the time a rate per minute divides by (a
+    robot may fall while the players are still being placed)."""
+    return [event["cycle"] for event in events(result, "fall", label)
+            if event["cycle"] >= result["kick_off_cycle"]]
+
+
 def play_seconds(result):
     return (result["cycles"] - result["kick_off_cycle"]) * result["cycle_seconds"]
 
@@ -88,10 +95,14 @@ def distance(a, b):
 
 
 def blow_ups(result, label=None):
-    """Blow-ups of one robot (every robot without a label), of the ball and
-    rebuilds of the whole world: all that may touch a figure."""
-    return sum(1 for event in events(result, "blow-up")
-               if label is None or event.get("robot") in (label, None) or event.get("rebuild"))
+    """Blow-ups that may touch a figure: the robot's own (its share of a
+    rebuilt world included) and the ball's; without a label, the game's,
+    a rebuilt world counted once (fieldsim gives each robot its own event)."""
+    found = events(result, "blow-up")
+    if label is not None:
+        return sum(1 for event in found if event["robot"] in (label, None))
+    rebuilds = {event["cycle"] for event in found if event.get("rebuild")}
+    return len(rebuilds) + sum(1 for event in found if not event.get("rebuild"))
 
 
 def walk(result, robot, watch, markers):
@@ -112,7 +123,8 @@ def walk(result, robot, watch, markers):
         "reached": bool(near),
         "time_to_reach": taken if near else None,
         "forward_speed": approach / taken if taken > 0 else None,
-        "falls_per_minute": robot["falls"] / (seconds / 60) if seconds > 0 else None,
+        "falls_per_minute": (len(falls_in_play(result, label)) / (seconds / 60)
+                             if seconds > 0 else None),
         "kicked": kicked,
         "kick_distance": result["ball"]["moved"] if kicked else None,
     }
@@ -131,7 +143,7 @@ def push_trial(result, label):
                 if event.get("note"):
                     return None
                 trial = {"down": down, "push": event["cycle"], "fall": None, "up": None,
-                         "walked": False}
+                         "walked": False, "fell_again": False}
             elif event["kind"] in ("fall", "get-up"):
                 down = event["kind"] == "fall"
         elif event["kind"] == "fall" and trial["fall"] is None and not trial["down"]:
@@ -139,8 +151,11 @@ def push_trial(result, label):
                 trial["fall"] = event["cycle"]
         elif event["kind"] == "get-up" and trial["fall"] is not None and trial["up"] is None:
             trial["up"] = event["cycle"]
-        elif event["kind"] == "step" and trial["up"] is not None:
-            trial["walked"] = True
+        elif trial["up"] is not None and not trial["fell_again"]:
+            # A lying robot's kicking feet land as steps too: only a step
+            # before its next fall is walking on.
+            trial["walked"] |= event["kind"] == "step"
+            trial["fell_again"] = event["kind"] == "fall"
     return trial
 
 
@@ -176,7 +191,7 @@ def match(result, robot, watch, markers):
     return {
         "goals": result["score"]["left"] + result["score"]["right"],
         "kicks": sum(r["kicks"] for r in robots),
-        "falls_per_player_minute": (sum(r["falls"] for r in robots) / minutes
+        "falls_per_player_minute": (len(falls_in_play(result)) / minutes
                                     if minutes > 0 else None),
         "late_replies": sum(r["late_replies"] for r in robots),
         "blow_ups": blow_ups(result),
@@ -206,8 +221,7 @@ def failure_moment(watch, result, markers):
     if not values or watch.kind == "match":
         return None
     label = robot_of(result, watch)["label"]
-    falls = [e["cycle"] for e in events(result, "fall", label)
-             if e["cycle"] >= result["kick_off_cycle"]]
+    falls = falls_in_play(result, label)
     if watch.kind == "push" and values["toppled"] and not values["walked_on"]:
         return push_trial(result, label)["push"]
     if watch.kind == "walk" and not values["reached"]:

@@ -2,7 +2,7 @@
 import numpy
 import pytest
 
-from experiment.figures import Watch, failure_moment, game_figures
+from experiment.figures import Watch, blow_ups, failure_moment, game_figures
 from experiment.stats import bootstrap, paired_difference, seed_of, wilson
 
 WALKER = Watch("walk", "L11", "VEXA3D", 11)
@@ -32,8 +32,9 @@ def test_a_walk_reached_or_not():
     assert reached["reached"] and reached["time_to_reach"] == pytest.approx(20.0)
     assert reached["forward_speed"] == pytest.approx((2.0 - 0.35) / 20.0)
     assert reached["kicked"] and reached["kick_distance"] == 1.2
-    fell = {"cycle": 400, "kind": "fall", "robot": "L11"}
-    missed = result([robot("L11", falls=2)], [fell], ball_end=(1.0, 0.0))
+    # A fall before the kick-off is not in the minute of play.
+    falls = [{"cycle": cycle, "kind": "fall", "robot": "L11"} for cycle in (30, 400, 900)]
+    missed = result([robot("L11", falls=3)], falls, ball_end=(1.0, 0.0))
     figures = game_figures(WALKER, missed, {})
     assert not figures["reached"] and figures["time_to_reach"] is None
     assert figures["forward_speed"] == pytest.approx((2.0 - 1.0) / 60.0)
@@ -68,6 +69,9 @@ def push_events(*kinds_and_cycles, note=None):
      {"down_before": True, "toppled": None, "stood_up": None}),
     (push_events(("fall", 200), ("get-up", 250), ("push", 300), ("fall", 301)),
      {"down_before": False, "toppled": True, "stood_up": False, "time_to_stand": None}),
+    # Up again, down again: the feet that land while it lies are no walk.
+    (push_events(("push", 300), ("fall", 310), ("get-up", 800), ("fall", 820), ("step", 900)),
+     {"toppled": True, "stood_up": True, "walked_on": False}),
 ])
 def test_a_push_trial(events, expected):
     figures = game_figures(PUSHED, result([robot("L2")], events), {})
@@ -91,14 +95,19 @@ def test_the_keeper_counts_its_own_marker_lines():
     assert not never["completed"]
 
 
-def test_a_match_adds_every_robot_and_counts_every_blow_up():
+def test_a_match_adds_every_robot_and_counts_a_rebuilt_world_once():
     robots = [robot("L1", kicks=2, falls=1), robot("L2", kicks=1, late_replies=3)]
-    blow_ups = [{"cycle": 70, "kind": "blow-up", "robot": "L1"},
-                {"cycle": 80, "kind": "blow-up", "robot": None},
-                {"cycle": 90, "kind": "blow-up", "robot": None, "rebuild": True}]
-    figures = game_figures(Watch("match", "L1", "VEXA3D", 1), result(robots, blow_ups), {})
+    # One robot, the ball, then the whole world rebuilt: an event per robot.
+    events = [{"cycle": 60, "kind": "fall", "robot": "L2"},
+              {"cycle": 70, "kind": "blow-up", "robot": "L1"},
+              {"cycle": 80, "kind": "blow-up", "robot": None},
+              {"cycle": 90, "kind": "blow-up", "robot": "L1", "rebuild": True},
+              {"cycle": 90, "kind": "blow-up", "robot": "L2", "rebuild": True}]
+    game = result(robots, events)
+    figures = game_figures(Watch("match", "L1", "VEXA3D", 1), game, {})
     assert figures == pytest.approx({"goals": 3, "kicks": 3, "late_replies": 3, "blow_ups": 3,
                                      "falls_per_player_minute": 1 / 2})
+    assert (blow_ups(game, "L1"), blow_ups(game, "L2")) == (3, 2)
 
 
 def test_wilson_interval_at_the_ends_and_in_the_middle():
