@@ -12,18 +12,20 @@ FAKE_AGENT = str(HERE / "fake_agent.py")
 
 
 def processes_in(folder):
-    """Pids of the processes whose command line or working folder is under
-    `folder` (a game's processes are one or the other)."""
+    """Pids of the processes that work inside `folder`: their working folder
+    or one of their arguments is below it (a game's processes are one or the
+    other; a client given the folder itself is not)."""
+    below = f"{folder}/"
     found = []
     for entry in Path("/proc").iterdir():
         if not entry.name.isdigit() or int(entry.name) == os.getpid():
             continue
         try:
-            command = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode()
-            cwd = os.readlink(entry / "cwd")
+            arguments = (entry / "cmdline").read_bytes().decode().split("\0")
+            cwd = os.readlink(entry / "cwd") + "/"
         except OSError:
             continue
-        if str(folder) in command or cwd.startswith(str(folder)):
+        if cwd.startswith(below) or any(argument.startswith(below) for argument in arguments):
             found.append(int(entry.name))
     return found
 

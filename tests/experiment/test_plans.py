@@ -1,10 +1,12 @@
-"""Reading experiment files, the seeded paired conditions and the command
-lines and formation files they make."""
+"""Reading experiment files, the seeded paired conditions, the command
+lines and formation files they make, and which games a run plays."""
 import pytest
 
+from experiment import cli
 from experiment.commands import agent_commands, plan_game
 from experiment.conditions import formation_text, game_conditions, read_formation
-from experiment.spec import ExperimentError, parse
+from experiment.spec import ExperimentError, load, parse
+from experiment.store import Refused, Store
 
 PUSH = """
 [[scenarios]]
@@ -143,3 +145,25 @@ def test_each_player_reads_its_own_place_from_its_formation_file():
     heading = conditions["places"]["L2"]["heading"]
     assert read_formation(agent["formation"])[2] == ["-4", "1.5", f"{heading:.3f}"]
     assert agent["command"][-4:] == ["-t", "VEXA3D", "-n", "2"]
+
+
+def test_a_run_plays_only_games_without_a_done_row_and_refuses_a_changed_file(
+        write_experiment, tmp_path, capsys):
+    file = write_experiment(PUSH.replace("follow = 100", "follow = 100\ngames = 3") +
+                            TWO_SETTINGS)
+    built = load(file)
+    first = cli.plans(built, 2)
+    assert [key[3] for key, _, _ in first] == [0] * 4 + [1] * 4  # game 0 of every cell first
+    store = Store(tmp_path / "trial.sqlite")
+    for status, (key, plan, identity) in zip(["done", "failed"], first):
+        store.save(plan, identity, status, {"result": None}, "", 1)
+    # The failed game is played again, and the third game of each cell added.
+    todo = store.check(built.name, cli.plans(built, None))
+    assert len(todo) == 3 * 4 - 1 and first[0][1] not in todo and first[1][1] in todo
+    file.write_text(file.read_text().replace("seed = 7", "seed = 8"))
+    changed = load(file)
+    with pytest.raises(Refused, match="1 games played under other conditions.*--fresh"):
+        store.check(changed.name, cli.plans(changed, None))
+    store.close()
+    assert cli.main([str(file), "--fresh", "--report-only", "--results", str(tmp_path)]) == 0
+    assert "| games: counted / failed | 0 / 0 |" in capsys.readouterr().out
