@@ -16,8 +16,12 @@ from collections import deque
 from dataclasses import dataclass, field
 
 # Dask's own notes (a stale folder purged, a worker restarted) are not the
-# run's business; its errors still show.
+# run's business; its errors still show. Neither is a time-out inside Dask
+# while a busy machine closes the local cluster after the last game (asyncio
+# reports it as "Future exception was never retrieved"): the tool itself
+# runs nothing on asyncio.
 os.environ.setdefault("DASK_LOGGING__DISTRIBUTED", "error")
+logging.getLogger("asyncio").setLevel(logging.CRITICAL)
 
 import cloudpickle  # noqa: E402  (after the logging setting)
 import distributed  # noqa: E402
