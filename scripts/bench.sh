@@ -6,6 +6,8 @@
 #   scripts/bench.sh roundtrip  # loopback round trip: vexa3d against a bare responder
 #   scripts/bench.sh memory     # peak resident size of a player in a 3000-cycle game
 #   scripts/bench.sh replay     # a 2 x 11 game with and without --replay; the page's opening
+#   scripts/bench.sh step       # the physics world stepping 22 robots without agents, per setting
+#   scripts/bench.sh experiment # the experiment tool's games per minute, 1 and 2 workers; its cost
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -14,7 +16,8 @@ ensure_build_deps
 
 build=build/bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target vexa3d fieldsim cycle_bench parser_bench roundtrip peak_rss >/dev/null
+cmake --build "$build" --target vexa3d fieldsim fieldsim_step_bench cycle_bench parser_bench \
+  roundtrip peak_rss >/dev/null
 echo "machine: $(nproc) cores, $(uname -m)"
 
 google_benchmark() {
@@ -99,11 +102,57 @@ replay() {
   rm -rf "$page_dir"
 }
 
+# 22 robots stepped without agents, standing and then lying, for each world
+# setting of the physics table: the median of three runs of each, in cycles
+# per second of fieldsim_step_bench's processor time.
+step() {
+  local setting runs
+  for setting in "--cfm 1e-5" "--cfm 3e-5" "--cfm 1e-4" "--cfm 1e-5 --solver quick"; do
+    # shellcheck disable=SC2086
+    runs=$(for _ in 1 2 3; do "$build/sim/fieldsim_step_bench" $setting; done)
+    echo "$setting: standing $(awk '{ print $2 }' <<<"$runs" | median) lying" \
+      "$(awk '{ print $4 }' <<<"$runs" | median) cycles per processor-second (runs:" \
+      "$(awk '{ printf "%s%s/%s", (NR > 1 ? ", " : ""), $2, $4 }' <<<"$runs"))"
+  done
+}
+
+# Seconds the command in the arguments takes, by the wall clock.
+wall() {
+  local start
+  start=$(date +%s.%N)
+  "$@" >/dev/null
+  awk -v from="$start" -v to="$(date +%s.%N)" 'BEGIN { printf "%.1f", to - from }'
+}
+
+# The first 12 games of experiments/stand-up.toml played by the experiment
+# tool on 1 and on 2 local workers (its whole run: start, cluster, games,
+# storing, report), then the same games, the same command lines, by a plain
+# loop of fieldsim and agent; games per minute of each and the tool's cost
+# per game against the loop.
+experiment() {
+  local games=12 dir one two plain
+  dir=$(mktemp -d /tmp/vexa-experiment-XXXXXX)
+  scripts/experiment.sh --help >/dev/null  # builds build/release, the files' binaries
+  one=$(wall env VEXA_EXPERIMENT_NO_BUILD=1 scripts/experiment.sh experiments/stand-up.toml \
+    --games "$games" --workers 1 --results "$dir/one")
+  two=$(wall env VEXA_EXPERIMENT_NO_BUILD=1 scripts/experiment.sh experiments/stand-up.toml \
+    --games "$games" --workers 2 --results "$dir/two")
+  plain=$(/usr/bin/python3 bench/experiment_loop.py "$dir/one/stand-up.sqlite" | cut -d' ' -f2)
+  awk -v n="$games" -v one="$one" -v two="$two" -v plain="$plain" 'BEGIN {
+    printf "%d stand-up games: 1 worker %.1f s (%.1f games/min), 2 workers %.1f s (%.1f games/min)\n",
+      n, one, 60 * n / one, two, 60 * n / two
+    printf "plain loop %.1f s (%.1f games/min); the tool costs %.2f s per game more on 1 worker\n",
+      plain, 60 * n / plain, (one - plain) / n }'
+  rm -rf "$dir"
+}
+
 case "${1:-}" in
   cycle) google_benchmark cycle_bench ;;
   parser) google_benchmark parser_bench ;;
   roundtrip) "$build/bench/roundtrip" "$build/vexa3d" tests/data/full_view_six_players.txt 10000 ;;
   memory) memory ;;
   replay) replay ;;
-  *) sed -n '2,8p' "$0" >&2; exit 2 ;;
+  step) step ;;
+  experiment) experiment ;;
+  *) sed -n '2,10p' "$0" >&2; exit 2 ;;
 esac

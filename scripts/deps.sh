@@ -39,6 +39,19 @@ ensure_viewer_deps() {
   fi
 }
 
+# Debian's Python packages of the experiment tool (scripts/experiment/) and
+# its tests, imported by Debian's own interpreter, /usr/bin/python3.
+ensure_python_deps() {
+  local missing=() module package
+  for module in distributed:python3-distributed matplotlib:python3-matplotlib \
+    numpy:python3-numpy pytest:python3-pytest; do
+    package=${module#*:}
+    [ -x /usr/bin/python3 ] && /usr/bin/python3 -c "import ${module%%:*}" 2>/dev/null ||
+      missing+=("$package")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then install_debian_packages "${missing[@]}"; fi
+}
+
 # Debian's chromium, the browser of the replay page's tests (label browser).
 ensure_browser() {
   command -v chromium >/dev/null || install_debian_packages chromium

@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 ensure_build_deps
+ensure_python_deps
 ensure_browser
 
 jobs=$(nproc)
