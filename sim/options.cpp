@@ -1,10 +1,12 @@
 #include "options.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
 #include "formatted.h"
+#include "live_server.h"
 
 namespace fieldsim {
 namespace {
@@ -128,13 +130,14 @@ std::string readValue(Options& options, const std::string& flag, const std::stri
   if (flag == "--trace") options.trace_file = value;
   if (flag == "--svg") options.svg_file = value;
   if (flag == "--replay") options.replay_file = value;
+  if (flag == "--live-host") options.live_host = value;
   return ok ? "" : "bad value";
 }
 
 bool takesValue(const std::string& flag) {
   for (const char* name :
        {"--port", "--cycles", "--agents", "--join-timeout", "--reply-timeout", "--ball", "--push",
-        "--knock", "--world", "--cfm", "--solver", "--trace", "--svg", "--replay", "--result"}) {
+        "--knock", "--world", "--cfm", "--solver", "--trace", "--svg", "--replay", "--result", "--live-host"}) {
     if (flag == name) return true;
   }
   return false;
@@ -154,6 +157,14 @@ std::optional<Options> parseOptions(const std::vector<std::string>& command, std
       options.realtime = false;
     } else if (flag == "--realtime") {
       options.realtime = true;
+    } else if (flag == "--live") {
+      // The port is optional: a number after --live is its port.
+      options.live_port = kDefaultLivePort;
+      const bool port_given = i + 1 < args.size() && std::isdigit(static_cast<unsigned char>(args[i + 1][0]));
+      if (port_given && !toInt(args[++i], 0, 65535, options.live_port)) {
+        error = "--live " + args[i] + ": bad port";
+        return std::nullopt;
+      }
     } else if (!takesValue(flag)) {
       error = "unknown option " + flag + " (fieldsim --help lists them)";
       return std::nullopt;
@@ -164,6 +175,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& command, std
       error = flag + " " + args[i] + ": " + bad;
       return std::nullopt;
     }
+  }
+  if (!options.live_host.empty() && options.live_port < 0) {
+    error = "--live-host needs --live";
+    return std::nullopt;
   }
   return options;
 }
@@ -198,8 +213,14 @@ std::string usage() {
       "  --replay FILE       a page (HTML) that plays the game back in a browser, offline\n"
       "  --result FILE       the game's figures and events as JSON, written when it ends,\n"
       "                      however it ends (its folder must exist)\n"
+      "  --live [PORT]       watch the game in a browser while it is played, at\n"
+      "                      http://127.0.0.1:PORT/ (default %d; 0 picks a free port);\n"
+      "                      at most %d pages at once, and the game never waits for them\n"
+      "  --live-host ADDRESS serve the live page on ADDRESS instead of 127.0.0.1: anyone\n"
+      "                      who can reach that address can watch\n"
       "A beam (beam X Y R) places the robot at X, Y facing R degrees, in its team's frame.\n",
-      kDefaultPushImpulse, physics::kWorldCfm, physics::kQuickStepIterations);
+      kDefaultPushImpulse, physics::kWorldCfm, physics::kQuickStepIterations, kDefaultLivePort,
+      kMaxStreams);
 }
 
 }  // namespace fieldsim

@@ -79,10 +79,14 @@ int Server::run() {
     const std::string reason =
         stop_requested ? stopReason() + " before any agent registered" : "no agent registered";
     std::cerr << "fieldsim: " << reason << ", no game\n";
+    if (live_) live_->end(takeSnapshot(world_), "no-agents", reason);
     writeResultFile({"no-agents", reason});
     return 1;
   }
-  return finish(play());
+  const int status = finish(play());
+  // The pages were sent the end before the summary and the files.
+  if (live_) live_->close();
+  return status;
 }
 
 std::string Server::prepare() {
@@ -95,6 +99,20 @@ std::string Server::prepare() {
     replay_ = std::make_unique<ReplayWriter>(options_.replay_file);
     if (!replay_->ok()) return "cannot write " + options_.replay_file;
   }
+  return options_.live_port >= 0 ? serveLive() : "";
+}
+
+std::string Server::serveLive() {
+  const std::string host = options_.live_host.empty() ? "127.0.0.1" : options_.live_host;
+  live_ = std::make_unique<LiveServer>();
+  if (!live_->start(host, options_.live_port)) {
+    return "cannot serve the live page on " + host + ":" + std::to_string(options_.live_port);
+  }
+  if (!options_.live_host.empty()) {
+    std::cerr << "fieldsim: warning: the live page is served on " << host
+              << ": anyone who can reach that address can watch the game\n";
+  }
+  std::cout << "fieldsim: live at " << live_->address() << "\n" << std::flush;
   return "";
 }
 
@@ -172,7 +190,7 @@ void Server::playCycle() {
   world_.step();
   reportFalls(events_before);
   if (trace_.is_open()) trace_ << traceLine(world_) << "\n";
-  if (replay_ && ReplayWriter::records(world_.cycle())) replay_->add(takeSnapshot(world_));
+  if (ReplayWriter::records(world_.cycle())) record();
   if (world_.cycle() % kProgressEvery == 0) std::cout << progressLine(world_) << "\n";
 }
 
@@ -187,6 +205,13 @@ void Server::reportFalls(std::size_t events_before) {
               << (event.kind == EventKind::kFall ? " fell" : " got up") << " at cycle "
               << event.cycle << "\n";
   }
+}
+
+void Server::record() {
+  if (!replay_ && !live_) return;
+  Snapshot snapshot = takeSnapshot(world_);
+  if (live_) live_->add(snapshot);
+  if (replay_) replay_->add(std::move(snapshot));
 }
 
 void Server::applyPushes() {
@@ -393,6 +418,7 @@ std::string Server::who(const Connection& connection) const {
 int Server::finish(const GameEnd& end) {
   for (auto& connection : connections_) close(*connection);
   removeClosed();
+  if (live_) live_->end(takeSnapshot(world_), end.status, end.reason);
   std::cout << summary(world_, end.wall_seconds);
   if (!options_.trace_file.empty()) std::cout << "trace: " << options_.trace_file << "\n";
   if (!options_.svg_file.empty()) {

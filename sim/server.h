@@ -11,6 +11,7 @@
 
 #include "command.h"
 #include "frame.h"
+#include "live_server.h"
 #include "options.h"
 #include "replay.h"
 #include "result.h"
@@ -45,11 +46,14 @@ class Server {
   // Why the game could not start, or nothing.
   std::string prepare();
   bool listenOn(int port);
+  std::string serveLive();
   bool waitForAgents();
   GameEnd play();
   void playCycle();
   void applyPushes();
   void reportFalls(std::size_t events_before);
+  // The replay's and the live pages' frame of the cycle just played.
+  void record();
   void sendPerceptions();
   // Handles the network until the deadline, or in sync mode until every
   // agent that was sent a perception has answered.
@@ -83,6 +87,7 @@ class Server {
   std::vector<std::unique_ptr<Connection>> connections_;
   std::ofstream trace_;
   std::unique_ptr<ReplayWriter> replay_;
+  std::unique_ptr<LiveServer> live_;
 };
 
 // The handler of SIGINT and SIGTERM: the game ends at the next cycle.
