@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstring>
 
 namespace fieldsim {
@@ -108,6 +109,9 @@ LiveServer::~LiveServer() {
 }
 
 bool LiveServer::start(const std::string& host, int port) {
+  // The library sends without MSG_NOSIGNAL: a page that has gone must not
+  // end the process.
+  std::signal(SIGPIPE, SIG_IGN);
   host_ = host;
   port_ = port == 0 ? http_->bind_to_any_port(host) : (http_->bind_to_port(host, port) ? port : -1);
   if (port_ < 0) return false;

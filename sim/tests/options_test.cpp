@@ -35,11 +35,30 @@ TEST(OptionsTest, PushesTakeALabelACycleAndOptionallyImpulseAndDirection) {
   EXPECT_EQ(options->command[1], "--push");
 }
 
-TEST(OptionsTest, TheHelpListsThePushAndResultOptionsWithTheirDefaults) {
+// --live takes a port when a number follows it, its default otherwise;
+// --live-host means nothing without it.
+TEST(OptionsTest, LiveTakesAnOptionalPortAndLiveHostNeedsIt) {
+  std::string error;
+  EXPECT_EQ(parsed({}, error)->live_port, -1);
+  EXPECT_EQ(parsed({"--live"}, error)->live_port, kDefaultLivePort);
+  const auto options = parsed({"--live", "--cycles", "5"}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->live_port, kDefaultLivePort);
+  EXPECT_EQ(options->cycles, 5);
+  EXPECT_EQ(parsed({"--live", "0"}, error)->live_port, 0);
+  EXPECT_EQ(parsed({"--live-host", "0.0.0.0", "--live", "8080"}, error)->live_host, "0.0.0.0");
+  EXPECT_FALSE(parsed({"--live", "65536"}, error));
+  EXPECT_EQ(error, "--live 65536: bad port");
+  EXPECT_FALSE(parsed({"--live-host", "0.0.0.0"}, error));
+  EXPECT_EQ(error, "--live-host needs --live");
+}
+
+TEST(OptionsTest, TheHelpListsThePushResultAndLiveOptionsWithTheirDefaults) {
   const std::string help = usage();
   for (const char* text :
        {"--push LABEL@CYCLE[:IMPULSE[:DIRECTION]]", "(default 5)", "--knock UNUM@CYCLE",
-        "(default 1e-05)", "20 iterations", "--result FILE"}) {
+        "(default 1e-05)", "20 iterations", "--result FILE", "--live [PORT]", "(default 3300;",
+        "--live-host ADDRESS"}) {
     EXPECT_NE(help.find(text), std::string::npos) << text;
   }
 }
