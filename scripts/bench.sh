@@ -6,6 +6,7 @@
 #   scripts/bench.sh roundtrip  # loopback round trip: vexa3d against a bare responder
 #   scripts/bench.sh memory     # peak resident size of a player in a 3000-cycle game
 #   scripts/bench.sh replay     # a 2 x 11 game with and without --replay; the page's opening
+#   scripts/bench.sh live       # a 2 x 11 game with and without 64 live pages; a screenshot
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -41,23 +42,46 @@ memory() {
   rm -rf "$game"
 }
 
-# A 2 x 11, 3000-cycle game; extra fieldsim options in the arguments.
-# Prints the seconds from the kick-off to the end of fieldsim (its outputs
-# written) and the CPU seconds fieldsim used.
-timed_game() {
-  local game
-  game=$(mktemp -d /tmp/vexa-replay-XXXXXX)
-  : >"$game/fieldsim.txt"
-  (
-    TIMEFORMAT='%U %S'
-    time "$build/sim/fieldsim" --port 0 --agents 22 --cycles 3000 "$@" >"$game/fieldsim.txt" 2>&1
-  ) 2>"$game/cpu.txt" &
-  local sim=$! port="" kick_off=""
+# printed SED_SCRIPT FILE: what the script picks out of FILE once it is there.
+printed() {
+  local value=""
   for _ in $(seq 100); do
-    port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
-    [ -n "$port" ] && break
+    value=$(sed -n "$1" "$2")
+    [ -n "$value" ] && break
     sleep 0.1
   done
+  echo "$value"
+}
+
+# A 2 x 11, 3000-cycle game; extra fieldsim options in the arguments. With
+# $watcher set, fieldsim serves the game live (--live 0) and the command
+# `$watcher ADDRESS` watches it: started before the teams, which join once
+# it prints "ready"; what else it prints goes to standard error.
+# Prints the seconds from the kick-off to the end of fieldsim (its outputs
+# written), the CPU seconds fieldsim used and its cycles per second (from
+# the kick-off, by its result file).
+timed_game() {
+  local game live=()
+  game=$(mktemp -d /tmp/vexa-replay-XXXXXX)
+  : >"$game/fieldsim.txt"
+  [ -z "${watcher:-}" ] || live=(--live 0)
+  (
+    TIMEFORMAT='%U %S'
+    time "$build/sim/fieldsim" --port 0 --agents 22 --cycles 3000 --result "$game/result.json" \
+      "${live[@]}" "$@" >"$game/fieldsim.txt" 2>&1
+  ) 2>"$game/cpu.txt" &
+  local sim=$! port="" kick_off="" watching=""
+  port=$(printed 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
+  if [ -n "${watcher:-}" ]; then
+    : >"$game/watcher.txt"
+    $watcher "$(printed 's/^fieldsim: live at \(http.*\)$/\1/p' "$game/fieldsim.txt")" \
+      >"$game/watcher.txt" 2>&1 &
+    watching=$!
+    until grep -q "^ready" "$game/watcher.txt"; do
+      kill -0 "$watching" 2>/dev/null || { cat "$game/watcher.txt" >&2; return 1; }
+      sleep 0.05
+    done
+  fi
   for team in VEXA3D RIVALS; do
     VEXA3D="$repo/$build/vexa3d" VEXA_RUN_DIR="$game/run" scripts/start-team.sh 127.0.0.1 "$port" \
       "$team" >/dev/null
@@ -68,8 +92,16 @@ timed_game() {
   done
   kick_off=$(date +%s.%N)
   wait "$sim"
-  awk -v from="$kick_off" -v to="$(date +%s.%N)" '{ printf "%.2f %.2f\n", to - from, $1 + $2 }' \
-    "$game/cpu.txt"
+  local to cycles_per_second
+  to=$(date +%s.%N)
+  if [ -n "$watching" ]; then
+    wait "$watching" || cat "$game/watcher.txt" >&2
+    grep -v "^ready" "$game/watcher.txt" >&2
+  fi
+  cycles_per_second=$(/usr/bin/python3 -c \
+    'import json, sys; print(json.load(open(sys.argv[1]))["cycles_per_second"])' "$game/result.json")
+  awk -v from="$kick_off" -v to="$to" -v cps="$cycles_per_second" \
+    '{ printf "%.2f %.2f %s\n", to - from, $1 + $2, cps }' "$game/cpu.txt"
   rm -rf "$game"
 }
 
@@ -99,11 +131,33 @@ replay() {
   rm -rf "$page_dir"
 }
 
+# Seven pairs of games in sync mode, without and with 64 live pages (one that
+# never reads, 63 that read every frame) in turn: the medians of their
+# cycles per second and the median of the seven ratios; then one more game
+# with a live page in Chromium, for its screenshot.
+live() {
+  ensure_browser
+  local without=() with=() ratios=()
+  for _ in 1 2 3 4 5 6 7; do
+    without+=("$(timed_game)")
+    with+=("$(watcher="node bench/live_viewers.mjs 64" timed_game)")
+    ratios+=("$(awk -v a="${with[-1]##* }" -v b="${without[-1]##* }" 'BEGIN { printf "%.3f", a / b }')")
+  done
+  echo "2 x 11 players, 3000 cycles, sync mode, 7 pairs of games (cycles per second from the kick-off):"
+  echo "  without viewers:  median $(printf '%s\n' "${without[@]}" | cut -d' ' -f3 | median)," \
+    "fieldsim $(printf '%s\n' "${without[@]}" | cut -d' ' -f2 | median) s CPU"
+  echo "  with 64 streams:  median $(printf '%s\n' "${with[@]}" | cut -d' ' -f3 | median)," \
+    "fieldsim $(printf '%s\n' "${with[@]}" | cut -d' ' -f2 | median) s CPU"
+  echo "  ratio with / without: median $(printf '%s\n' "${ratios[@]}" | median) (pairs: ${ratios[*]})"
+  watcher="node bench/live_screenshot.mjs $build/live-22-players.png" timed_game >/dev/null
+}
+
 case "${1:-}" in
   cycle) google_benchmark cycle_bench ;;
   parser) google_benchmark parser_bench ;;
   roundtrip) "$build/bench/roundtrip" "$build/vexa3d" tests/data/full_view_six_players.txt 10000 ;;
   memory) memory ;;
   replay) replay ;;
-  *) sed -n '2,8p' "$0" >&2; exit 2 ;;
+  live) live ;;
+  *) sed -n '2,9p' "$0" >&2; exit 2 ;;
 esac
