@@ -107,48 +107,52 @@ timed_game() {
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# Seven pairs of games, without and with --replay in turn: the medians of
-# their wall and CPU times, and the median of the seven ratios (each pair
-# played one after the other, so that a change in the machine's load touches
-# both); then the page's size and how long it takes to open.
-replay() {
-  ensure_browser
-  local page_dir without=() with=() ratios=()
-  page_dir=$(mktemp -d /tmp/vexa-replay-page-XXXXXX)
+# pairs FIELD UNIT LABEL COMMAND...: seven pairs of games, timed_game and
+# COMMAND in turn (each pair one after the other, so that a change in the
+# machine's load touches both), compared by timed_game's FIELD-th figure in
+# UNIT: its medians and those of fieldsim's CPU time, and the median of the
+# seven ratios.
+pairs() {
+  local field=$1 unit=$2 label=$3 without=() with=() ratios=()
+  shift 3
   for _ in 1 2 3 4 5 6 7; do
     without+=("$(timed_game)")
-    with+=("$(timed_game --replay "$page_dir/replay.html")")
-    ratios+=("$(awk -v a="${with[-1]%% *}" -v b="${without[-1]%% *}" 'BEGIN { printf "%.3f", a / b }')")
+    with+=("$("$@")")
+    ratios+=("$(printf '%s\n%s\n' "${with[-1]}" "${without[-1]}" | cut -d' ' -f"$field" |
+      awk 'NR == 1 { a = $1 } NR == 2 { printf "%.3f", a / $1 }')")
   done
-  echo "2 x 11 players, 3000 cycles, 7 pairs of games (wall from kick-off to fieldsim's end):"
-  echo "  without --replay: median $(printf '%s\n' "${without[@]}" | cut -d' ' -f1 | median) s wall," \
-    "fieldsim $(printf '%s\n' "${without[@]}" | cut -d' ' -f2 | median) s CPU"
-  echo "  with --replay:    median $(printf '%s\n' "${with[@]}" | cut -d' ' -f1 | median) s wall," \
-    "fieldsim $(printf '%s\n' "${with[@]}" | cut -d' ' -f2 | median) s CPU"
+  echo "  without $label: median $(printf '%s\n' "${without[@]}" | cut -d' ' -f"$field" | median)" \
+    "$unit, fieldsim $(printf '%s\n' "${without[@]}" | cut -d' ' -f2 | median) s CPU"
+  echo "  with $label:    median $(printf '%s\n' "${with[@]}" | cut -d' ' -f"$field" | median)" \
+    "$unit, fieldsim $(printf '%s\n' "${with[@]}" | cut -d' ' -f2 | median) s CPU"
   echo "  ratio with / without: median $(printf '%s\n' "${ratios[@]}" | median) (pairs: ${ratios[*]})"
+}
+
+# Seven pairs of games without and with --replay, by their wall time; then
+# the page's size and how long it takes to open.
+replay() {
+  ensure_browser
+  local page_dir
+  page_dir=$(mktemp -d /tmp/vexa-replay-page-XXXXXX)
+  echo "2 x 11 players, 3000 cycles, 7 pairs of games (wall from kick-off to fieldsim's end):"
+  pairs 1 "s wall" --replay timed_game --replay "$page_dir/replay.html"
   echo "page: $(stat -c %s "$page_dir/replay.html") bytes"
   node bench/replay_open.mjs "$page_dir/replay.html" "$build/replay-22-players.png"
   rm -rf "$page_dir"
 }
 
-# Seven pairs of games in sync mode, without and with 64 live pages (one that
-# never reads, 63 that read every frame) in turn: the medians of their
-# cycles per second and the median of the seven ratios; then one more game
-# with a live page in Chromium, for its screenshot.
+# A game that 64 live pages watch: one that never reads, 63 that read every frame.
+watched_game() {
+  watcher="node bench/live_viewers.mjs 64" timed_game
+}
+
+# Seven pairs of games in sync mode without and with 64 live pages, by their
+# cycles per second; then one more game with a live page in Chromium, for
+# its screenshot.
 live() {
   ensure_browser
-  local without=() with=() ratios=()
-  for _ in 1 2 3 4 5 6 7; do
-    without+=("$(timed_game)")
-    with+=("$(watcher="node bench/live_viewers.mjs 64" timed_game)")
-    ratios+=("$(awk -v a="${with[-1]##* }" -v b="${without[-1]##* }" 'BEGIN { printf "%.3f", a / b }')")
-  done
   echo "2 x 11 players, 3000 cycles, sync mode, 7 pairs of games (cycles per second from the kick-off):"
-  echo "  without viewers:  median $(printf '%s\n' "${without[@]}" | cut -d' ' -f3 | median)," \
-    "fieldsim $(printf '%s\n' "${without[@]}" | cut -d' ' -f2 | median) s CPU"
-  echo "  with 64 streams:  median $(printf '%s\n' "${with[@]}" | cut -d' ' -f3 | median)," \
-    "fieldsim $(printf '%s\n' "${with[@]}" | cut -d' ' -f2 | median) s CPU"
-  echo "  ratio with / without: median $(printf '%s\n' "${ratios[@]}" | median) (pairs: ${ratios[*]})"
+  pairs 3 "cycles/s" "64 live pages" watched_game
   watcher="node bench/live_screenshot.mjs $build/live-22-players.png" timed_game >/dev/null
 }
 

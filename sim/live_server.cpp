@@ -116,6 +116,9 @@ bool LiveServer::start(const std::string& host, int port) {
   port_ = port == 0 ? http_->bind_to_any_port(host) : (http_->bind_to_port(host, port) ? port : -1);
   if (port_ < 0) return false;
   listener_ = std::thread([this] { http_->listen_after_bind(); });
+  // stop() does nothing to a server that is not running yet, whose thread
+  // would then listen for ever.
+  for (int i = 0; i < 1000 && !http_->is_running(); ++i) std::this_thread::sleep_for(1ms);
   return true;
 }
 

@@ -79,8 +79,11 @@ int Server::run() {
     const std::string reason =
         stop_requested ? stopReason() + " before any agent registered" : "no agent registered";
     std::cerr << "fieldsim: " << reason << ", no game\n";
-    if (live_) live_->end(takeSnapshot(world_), "no-agents", reason);
     writeResultFile({"no-agents", reason});
+    if (live_) {
+      live_->end(takeSnapshot(world_), "no-agents", reason);
+      live_->close();
+    }
     return 1;
   }
   const int status = finish(play());
