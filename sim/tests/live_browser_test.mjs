@@ -11,19 +11,19 @@ import { setTimeout as sleep } from 'node:timers/promises';
 import { expectShown, gameAt, readTrace, shown, startAgent, startFieldsim } from './browser_game.mjs';
 
 const [fieldsim, agent, sourceDir, outputDir] = process.argv.slice(2).map((path) => resolve(path));
-const { launchChromium, openViewer } = await import(join(sourceDir, 'sim/replay/chromium.mjs'));
+const { launchChromium, newViewerPage, openViewer } = await import(join(sourceDir, 'sim/replay/chromium.mjs'));
 
-const CYCLES = 750;  // 15 s
+const CYCLES = 1500;  // 30 s
 const resultFile = join(outputDir, 'result.json');
 let sim;
 let browser;
 let page;  // opened before the game starts
 const readings = [];  // what the page showed during the game
-const problems = [];
+const problems = [];  // each page's console errors
 
 async function open(url) {
   const opened = await openViewer(browser, url);
-  problems.push(...opened.problems);
+  problems.push(opened.problems);
   return opened.page;
 }
 
@@ -42,13 +42,19 @@ before(async () => {
   const port = (await sim.waitFor(/listening on 127\.0\.0\.1:(\d+)/))[1];
   const url = (await sim.waitFor(/live at (http:\S+)/))[1];
   browser = await launchChromium();
-  const opened = open(url);
+  // The page waits for the game before the players start, however long the
+  // browser takes to start.
+  const opened = await newViewerPage(browser);
+  problems.push(opened.problems);
+  page = opened.page;
+  await page.goto(url);
+  await page.waitForFunction(() => document.getElementById('loading')?.textContent.startsWith('Waiting'));
   const game = { agent, sourceDir, outputDir, port };
   startAgent(game, 'VEXA3D', 2);
   await sim.waitFor(/\(VEXA3D \d+\) joined/);
   startAgent(game, 'VEXA3D', 3);
   startAgent(game, 'RIVALS', 1);
-  page = await opened;
+  await page.waitForFunction(() => window.replay?.ready === true);
 });
 
 after(async () => {
@@ -100,5 +106,5 @@ test('when the game is over the page says so, holds its end, and shows an early 
 });
 
 test('no error reached the console', () => {
-  assert.deepEqual(problems, []);
+  assert.deepEqual(problems.flat(), []);
 });
