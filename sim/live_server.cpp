@@ -17,7 +17,7 @@ using namespace std::chrono_literals;
 constexpr int kRequestThreads = 8;
 // A page that takes nothing for this long is let go, so that one that never
 // reads holds its thread and its socket buffer no longer.
-constexpr int kStallSeconds = 2;
+constexpr int kStallSeconds = 5;
 constexpr int kSendBufferBytes = 256 * 1024;  // the kernel doubles it
 constexpr auto kQuietWait = 1000ms;  // then a comment line goes out
 constexpr auto kDrainTime = 2000ms;  // for the pages to take the end

@@ -61,12 +61,12 @@ after(async () => {
   await browser?.close();
 });
 
-// Two readings about a second apart, timed by the page's own clock.
+// Two readings two seconds apart, timed by the page's own clock.
 function cyclesPerSecond() {
   return page.evaluate(async () => {
     const reading = () => [Number(document.getElementById('cycle').textContent), performance.now()];
     const [from, start] = reading();
-    await new Promise((resolve) => setTimeout(resolve, 1000));
+    await new Promise((resolve) => setTimeout(resolve, 2000));
     const [to, end] = reading();
     return { from, to, perSecond: (to - from) / ((end - start) / 1000) };
   });
@@ -75,7 +75,7 @@ function cyclesPerSecond() {
 test('during the game the page shows the newest cycle, about 50 more each second, marked live', async () => {
   await sleep(1500);
   const { from, to, perSecond } = await cyclesPerSecond();
-  assert.ok(perSecond >= 35 && perSecond <= 65, `the shown cycle went from ${from} to ${to}: ${perSecond} a second`);
+  assert.ok(perSecond >= 30 && perSecond <= 70, `the shown cycle went from ${from} to ${to}: ${perSecond} a second`);
   assert.equal(await page.locator('#live').textContent(), '\u25cf live');
   const reading = await read();
   assert.equal(reading.robots, 3);
