@@ -8,6 +8,7 @@
 #   scripts/bench.sh replay     # a 2 x 11 game with and without --replay; the page's opening
 #   scripts/bench.sh step       # the physics world stepping 22 robots without agents, per setting
 #   scripts/bench.sh experiment # the experiment tool's games per minute, 1 and 2 workers; its cost
+#   scripts/bench.sh live       # a 2 x 11 game with and without 64 live pages; a screenshot
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -44,23 +45,46 @@ memory() {
   rm -rf "$game"
 }
 
-# A 2 x 11, 3000-cycle game; extra fieldsim options in the arguments.
-# Prints the seconds from the kick-off to the end of fieldsim (its outputs
-# written) and the CPU seconds fieldsim used.
-timed_game() {
-  local game
-  game=$(mktemp -d /tmp/vexa-replay-XXXXXX)
-  : >"$game/fieldsim.txt"
-  (
-    TIMEFORMAT='%U %S'
-    time "$build/sim/fieldsim" --port 0 --agents 22 --cycles 3000 "$@" >"$game/fieldsim.txt" 2>&1
-  ) 2>"$game/cpu.txt" &
-  local sim=$! port="" kick_off=""
+# printed SED_SCRIPT FILE: what the script picks out of FILE once it is there.
+printed() {
+  local value=""
   for _ in $(seq 100); do
-    port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
-    [ -n "$port" ] && break
+    value=$(sed -n "$1" "$2")
+    [ -n "$value" ] && break
     sleep 0.1
   done
+  echo "$value"
+}
+
+# A 2 x 11, 3000-cycle game; extra fieldsim options in the arguments. With
+# $watcher set, fieldsim serves the game live (--live 0) and the command
+# `$watcher ADDRESS` watches it: started before the teams, which join once
+# it prints "ready"; what else it prints goes to standard error.
+# Prints the seconds from the kick-off to the end of fieldsim (its outputs
+# written), the CPU seconds fieldsim used and its cycles per second (from
+# the kick-off, by its result file).
+timed_game() {
+  local game live=()
+  game=$(mktemp -d /tmp/vexa-replay-XXXXXX)
+  : >"$game/fieldsim.txt"
+  [ -z "${watcher:-}" ] || live=(--live 0)
+  (
+    TIMEFORMAT='%U %S'
+    time "$build/sim/fieldsim" --port 0 --agents 22 --cycles 3000 --result "$game/result.json" \
+      "${live[@]}" "$@" >"$game/fieldsim.txt" 2>&1
+  ) 2>"$game/cpu.txt" &
+  local sim=$! port="" kick_off="" watching=""
+  port=$(printed 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
+  if [ -n "${watcher:-}" ]; then
+    : >"$game/watcher.txt"
+    $watcher "$(printed 's/^fieldsim: live at \(http.*\)$/\1/p' "$game/fieldsim.txt")" \
+      >"$game/watcher.txt" 2>&1 &
+    watching=$!
+    until grep -q "^ready" "$game/watcher.txt"; do
+      kill -0 "$watching" 2>/dev/null || { cat "$game/watcher.txt" >&2; return 1; }
+      sleep 0.05
+    done
+  fi
   for team in VEXA3D RIVALS; do
     VEXA3D="$repo/$build/vexa3d" VEXA_RUN_DIR="$game/run" scripts/start-team.sh 127.0.0.1 "$port" \
       "$team" >/dev/null
@@ -71,32 +95,50 @@ timed_game() {
   done
   kick_off=$(date +%s.%N)
   wait "$sim"
-  awk -v from="$kick_off" -v to="$(date +%s.%N)" '{ printf "%.2f %.2f\n", to - from, $1 + $2 }' \
-    "$game/cpu.txt"
+  local to cycles_per_second
+  to=$(date +%s.%N)
+  if [ -n "$watching" ]; then
+    wait "$watching" || cat "$game/watcher.txt" >&2
+    grep -v "^ready" "$game/watcher.txt" >&2
+  fi
+  cycles_per_second=$(/usr/bin/python3 -c \
+    'import json, sys; print(json.load(open(sys.argv[1]))["cycles_per_second"])' "$game/result.json")
+  awk -v from="$kick_off" -v to="$to" -v cps="$cycles_per_second" \
+    '{ printf "%.2f %.2f %s\n", to - from, $1 + $2, cps }' "$game/cpu.txt"
   rm -rf "$game"
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# Seven pairs of games, without and with --replay in turn: the medians of
-# their wall and CPU times, and the median of the seven ratios (each pair
-# played one after the other, so that a change in the machine's load touches
-# both); then the page's size and how long it takes to open.
-replay() {
-  ensure_browser
-  local page_dir without=() with=() ratios=()
-  page_dir=$(mktemp -d /tmp/vexa-replay-page-XXXXXX)
+# pairs FIELD UNIT LABEL COMMAND...: seven pairs of games, timed_game and
+# COMMAND in turn (each pair one after the other, so that a change in the
+# machine's load touches both), compared by timed_game's FIELD-th figure in
+# UNIT: its medians and those of fieldsim's CPU time, and the median of the
+# seven ratios.
+pairs() {
+  local field=$1 unit=$2 label=$3 without=() with=() ratios=()
+  shift 3
   for _ in 1 2 3 4 5 6 7; do
     without+=("$(timed_game)")
-    with+=("$(timed_game --replay "$page_dir/replay.html")")
-    ratios+=("$(awk -v a="${with[-1]%% *}" -v b="${without[-1]%% *}" 'BEGIN { printf "%.3f", a / b }')")
+    with+=("$("$@")")
+    ratios+=("$(printf '%s\n%s\n' "${with[-1]}" "${without[-1]}" | cut -d' ' -f"$field" |
+      awk 'NR == 1 { a = $1 } NR == 2 { printf "%.3f", a / $1 }')")
   done
-  echo "2 x 11 players, 3000 cycles, 7 pairs of games (wall from kick-off to fieldsim's end):"
-  echo "  without --replay: median $(printf '%s\n' "${without[@]}" | cut -d' ' -f1 | median) s wall," \
-    "fieldsim $(printf '%s\n' "${without[@]}" | cut -d' ' -f2 | median) s CPU"
-  echo "  with --replay:    median $(printf '%s\n' "${with[@]}" | cut -d' ' -f1 | median) s wall," \
-    "fieldsim $(printf '%s\n' "${with[@]}" | cut -d' ' -f2 | median) s CPU"
+  echo "  without $label: median $(printf '%s\n' "${without[@]}" | cut -d' ' -f"$field" | median)" \
+    "$unit, fieldsim $(printf '%s\n' "${without[@]}" | cut -d' ' -f2 | median) s CPU"
+  echo "  with $label:    median $(printf '%s\n' "${with[@]}" | cut -d' ' -f"$field" | median)" \
+    "$unit, fieldsim $(printf '%s\n' "${with[@]}" | cut -d' ' -f2 | median) s CPU"
   echo "  ratio with / without: median $(printf '%s\n' "${ratios[@]}" | median) (pairs: ${ratios[*]})"
+}
+
+# Seven pairs of games without and with --replay, by their wall time; then
+# the page's size and how long it takes to open.
+replay() {
+  ensure_browser
+  local page_dir
+  page_dir=$(mktemp -d /tmp/vexa-replay-page-XXXXXX)
+  echo "2 x 11 players, 3000 cycles, 7 pairs of games (wall from kick-off to fieldsim's end):"
+  pairs 1 "s wall" --replay timed_game --replay "$page_dir/replay.html"
   echo "page: $(stat -c %s "$page_dir/replay.html") bytes"
   node bench/replay_open.mjs "$page_dir/replay.html" "$build/replay-22-players.png"
   rm -rf "$page_dir"
@@ -146,6 +188,21 @@ experiment() {
   rm -rf "$dir"
 }
 
+# A game that 64 live pages watch: one that never reads, 63 that read every frame.
+watched_game() {
+  watcher="node bench/live_viewers.mjs 64" timed_game
+}
+
+# Seven pairs of games in sync mode without and with 64 live pages, by their
+# cycles per second; then one more game with a live page in Chromium, for
+# its screenshot.
+live() {
+  ensure_browser
+  echo "2 x 11 players, 3000 cycles, sync mode, 7 pairs of games (cycles per second from the kick-off):"
+  pairs 3 "cycles/s" "64 live pages" watched_game
+  watcher="node bench/live_screenshot.mjs $build/live-22-players.png" timed_game >/dev/null
+}
+
 case "${1:-}" in
   cycle) google_benchmark cycle_bench ;;
   parser) google_benchmark parser_bench ;;
@@ -154,5 +211,6 @@ case "${1:-}" in
   replay) replay ;;
   step) step ;;
   experiment) experiment ;;
-  *) sed -n '2,10p' "$0" >&2; exit 2 ;;
+  live) live ;;
+  *) sed -n '2,11p' "$0" >&2; exit 2 ;;
 esac

@@ -23,6 +23,7 @@ ensure_build_deps() {
   command -v pkg-config >/dev/null || missing+=(pkg-config)
   [ -f /usr/include/ode/ode.h ] || missing+=(libode-dev)
   [ -f /usr/include/zlib.h ] || missing+=(zlib1g-dev)
+  [ -f /usr/include/httplib.h ] || missing+=(libcpp-httplib-dev)
   if [ ${#missing[@]} -gt 0 ]; then install_debian_packages "${missing[@]}"; fi
   ensure_viewer_deps
 }

@@ -2,7 +2,12 @@
 # Plays a game on the stand-in server fieldsim: builds if needed, starts the
 # server and a team, waits for the end and tells where everything is.
 #
-#   scripts/play.sh [PLAYERS] [CYCLES]
+#   scripts/play.sh [--watch] [PLAYERS] [CYCLES]
+#
+# --watch plays in real time (one cycle every 20 ms) and shows the game live
+# in the browser: the page's address, http://127.0.0.1:3300/ (the port is
+# $VEXA_LIVE_PORT when set, 0 for a free one), is printed before the players
+# start.
 #
 # PLAYERS (default 3: the goalkeeper and two field players) are taken from
 # formations.conf in shirt-number order; from 12 on they form a second team,
@@ -21,10 +26,15 @@ set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
 
+live=()
+if [ "${1:-}" = "--watch" ]; then
+  live=(--realtime --live "${VEXA_LIVE_PORT:-3300}")
+  shift
+fi
 players=${1:-3}
 cycles=${2:-6000}
 if ! [[ $players =~ ^([1-9]|1[0-9]|2[0-2])$ && $cycles =~ ^[1-9][0-9]*$ ]]; then
-  echo "usage: $0 [PLAYERS 1..22] [CYCLES from 1]" >&2
+  echo "usage: $0 [--watch] [PLAYERS 1..22] [CYCLES from 1]" >&2
   exit 2
 fi
 
@@ -68,7 +78,7 @@ wait_for() {
 # shellcheck disable=SC2086
 "$build/sim/fieldsim" --port 0 --agents "$players" --cycles "$cycles" \
   --trace "$game/trace.txt" --svg "$game/game.svg" --replay "$game/replay.html" \
-  --result "$game/result.json" --progress /dev/fd/3 ${FIELDSIM_ARGS:-} \
+  --result "$game/result.json" --progress /dev/fd/3 "${live[@]}" ${FIELDSIM_ARGS:-} \
   3>&1 >"$game/fieldsim.txt" 2>&1 &
 sim=$!
 pids+=("$sim")
@@ -81,13 +91,19 @@ stop_game() {
 }
 trap 'stop_game INT' INT
 trap 'stop_game TERM' TERM
-port=""
-for _ in $(seq 100); do
-  port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
-  [ -n "$port" ] && break
-  kill -0 "$sim" 2>/dev/null || break
-  sleep 0.1
-done
+# printed SED_SCRIPT: what the script picks out of fieldsim's output once it
+# is there; nothing if fieldsim ends first.
+printed() {
+  local value=""
+  for _ in $(seq 100); do
+    value=$(sed -n "$1" "$game/fieldsim.txt")
+    [ -n "$value" ] && break
+    kill -0 "$sim" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "$value"
+}
+port=$(printed 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p')
 if [ -z "$port" ]; then
   status=0
   wait_for "$sim" || status=$?
@@ -97,6 +113,9 @@ fi
 joining="$players players join"
 [ "$players" -gt 1 ] || joining="1 player joins"
 echo "fieldsim listens on port $port; $joining"
+if [ ${#live[@]} -gt 0 ]; then
+  echo "watch the game live in a browser: $(printed 's/^fieldsim: live at \(http.*\)$/\1/p')"
+fi
 
 for i in $(seq "$players"); do
   team=VEXA3D

@@ -1,11 +1,13 @@
 #include "options.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
 
 #include "formatted.h"
+#include "live_server.h"
 #include "progress.h"
 #include "result.h"
 
@@ -156,13 +158,14 @@ std::string readValue(Options& options, const std::string& flag, const std::stri
   if (flag == "--svg") options.svg_file = value;
   if (flag == "--replay") options.replay_file = value;
   if (flag == "--progress") options.progress_file = value;
+  if (flag == "--live-host") options.live_host = value;
   return ok ? "" : "bad value";
 }
 
 bool takesValue(const std::string& flag) {
   for (const char* name : {"--port", "--cycles", "--agents", "--join-timeout", "--reply-timeout",
                            "--ball", "--push", "--knock", "--world", "--cfm", "--solver", "--trace",
-                           "--svg", "--replay", "--result", "--progress"}) {
+                           "--svg", "--replay", "--result", "--progress", "--live-host"}) {
     if (flag == name) return true;
   }
   return false;
@@ -201,6 +204,15 @@ std::optional<Options> parseOptions(const std::vector<std::string>& command, std
       options.realtime = false;
     } else if (flag == "--realtime") {
       options.realtime = true;
+    } else if (flag == "--live") {
+      // The port is optional: a number after --live is its port.
+      options.live_port = kDefaultLivePort;
+      const bool port_given =
+          i + 1 < args.size() && std::isdigit(static_cast<unsigned char>(args[i + 1][0]));
+      if (port_given && !toInt(args[++i], 0, 65535, options.live_port)) {
+        error = "--live " + args[i] + ": bad port";
+        return std::nullopt;
+      }
     } else if (!takesValue(flag)) {
       error = "unknown option " + flag + " (fieldsim --help lists them)";
       return std::nullopt;
@@ -216,6 +228,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& command, std
   }
   error = worldMismatch(options, given);
   if (!error.empty()) return std::nullopt;
+  if (!options.live_host.empty() && options.live_port < 0) {
+    error = "--live-host needs --live";
+    return std::nullopt;
+  }
   return options;
 }
 
@@ -253,11 +269,17 @@ std::string usage() {
       "  --progress FILE     the game's progress for a person watching, appended (/dev/fd/N:\n"
       "                      the open descriptor N itself): on a terminal one line redrawn\n"
       "                      in place, elsewhere a line every %g s\n"
+      "  --live [PORT]       watch the game in a browser while it is played, at\n"
+      "                      http://127.0.0.1:PORT/ (default %d; 0 picks a free port);\n"
+      "                      at most %d pages at once, and the game never waits for them\n"
+      "  --live-host ADDRESS serve the live page on ADDRESS instead of 127.0.0.1: anyone\n"
+      "                      who can reach that address can watch\n"
       "Every file is tried before the port opens; one that cannot be written, then or at\n"
       "the end, is an error line and exit status 1. A refused option is one line and exit\n"
       "status 2.\n"
       "A beam (beam X Y R) places the robot at X, Y facing R degrees, in its team's frame.\n",
-      kDefaultPushImpulse, physics::kWorldCfm, physics::kQuickStepIterations, kPlainLineSeconds);
+      kDefaultPushImpulse, physics::kWorldCfm, physics::kQuickStepIterations, kPlainLineSeconds,
+      kDefaultLivePort, kMaxStreams);
 }
 
 }  // namespace fieldsim

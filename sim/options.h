@@ -22,6 +22,9 @@ struct Push {
 
 enum class WorldKind { kPhysics, kKinematic };
 
+// Neither the agents' port (3100) nor the monitors' (3200) of the league's server.
+constexpr int kDefaultLivePort = 3300;
+
 struct Options {
   std::vector<std::string> command;  // the whole command line, program first
   int port = 3100;                   // 0 picks a free port
@@ -39,6 +42,8 @@ struct Options {
   PhysicsSettings physics;
   std::string replay_file;
   std::string progress_file;  // the live progress line, for a person watching
+  int live_port = -1;     // --live: the page's port; -1: no live page
+  std::string live_host;  // empty: 127.0.0.1
   bool help = false;
 };
 

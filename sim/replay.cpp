@@ -76,6 +76,13 @@ std::string layoutJson() {
              kFirstPartWord, kPoseWords, kOrientationWord, kOnFieldFlag, kFallenFlag);
 }
 
+void appendSplit(std::vector<std::int16_t>& words, std::uint32_t value) {
+  words.push_back(static_cast<std::int16_t>(value & 0xffff));
+  words.push_back(static_cast<std::int16_t>(value >> 16));
+}
+
+}  // namespace
+
 std::string base64(const std::string& bytes) {
   static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
@@ -93,52 +100,17 @@ std::string base64(const std::string& bytes) {
   return out;
 }
 
-void appendSplit(std::vector<std::int16_t>& words, std::uint32_t value) {
-  words.push_back(static_cast<std::int16_t>(value & 0xffff));
-  words.push_back(static_cast<std::int16_t>(value >> 16));
+void appendVarints(const std::vector<std::int16_t>& words, std::string& bytes) {
+  for (std::int16_t word : words) {
+    const auto bits = static_cast<std::uint16_t>(word);
+    auto zigzag = static_cast<std::uint16_t>((bits << 1) ^ (word < 0 ? 0xffff : 0));
+    for (; zigzag >= 0x80; zigzag >>= 7) bytes += static_cast<char>((zigzag & 0x7f) | 0x80);
+    bytes += static_cast<char>(zigzag);
+  }
 }
 
-}  // namespace
-
-// Turns snapshots into the compressed stream; the robots' records keep the
-// order in which each robot first appeared.
-class ReplayEncoder {
- public:
-  ReplayEncoder() {
-    deflateInit2(&zip_, kCompressionLevel, Z_DEFLATED, kGzipWindowBits, 8, Z_DEFAULT_STRATEGY);
-  }
-  ~ReplayEncoder() { deflateEnd(&zip_); }
-  ReplayEncoder(const ReplayEncoder&) = delete;
-  ReplayEncoder& operator=(const ReplayEncoder&) = delete;
-
-  void add(const Snapshot& snapshot);
-  // The page's header: the field, the parts, the robots, the scales.
-  std::string header() const;
-  // Ends the compressed stream and returns it.
-  const std::string& finish();
-
- private:
-  struct Slot {
-    TeamSide side;
-    int number;
-    std::array<std::int16_t, kRecordWords> last{};
-  };
-
-  int slotOf(const RobotSnapshot& robot);
-  void encodeRecord(Slot& slot, const RobotSnapshot* robot);
-  void compress(int flush);
-
-  z_stream zip_{};
-  std::vector<std::int16_t> words_;
-  std::vector<Bytef> bytes_;
-  std::string compressed_;
-  std::vector<Slot> slots_;
-  std::array<std::string, 2> teams_;
-  double ball_radius_ = 0;
-  int frames_ = 0;
-};
-
-void ReplayEncoder::add(const Snapshot& snapshot) {
+void FrameEncoder::encode(const Snapshot& snapshot, std::vector<std::int16_t>& changes,
+                          std::vector<std::int16_t>* values) {
   teams_ = snapshot.teams;
   ball_radius_ = snapshot.ball_radius;
   std::vector<const RobotSnapshot*> by_slot(slots_.size(), nullptr);
@@ -147,22 +119,23 @@ void ReplayEncoder::add(const Snapshot& snapshot) {
     by_slot.resize(slots_.size(), nullptr);
     by_slot[slot] = &robot;
   }
-  words_.clear();
-  appendSplit(words_, static_cast<std::uint32_t>(snapshot.cycle));
-  appendSplit(words_, static_cast<std::uint32_t>(std::lround(snapshot.time * kMilliseconds)));
-  words_.push_back(static_cast<std::int16_t>(snapshot.mode));
-  words_.push_back(static_cast<std::int16_t>(snapshot.score[0]));
-  words_.push_back(static_cast<std::int16_t>(snapshot.score[1]));
+  const std::size_t start = changes.size();
+  appendSplit(changes, static_cast<std::uint32_t>(snapshot.cycle));
+  appendSplit(changes, static_cast<std::uint32_t>(std::lround(snapshot.time * kMilliseconds)));
+  changes.push_back(static_cast<std::int16_t>(snapshot.mode));
+  changes.push_back(static_cast<std::int16_t>(snapshot.score[0]));
+  changes.push_back(static_cast<std::int16_t>(snapshot.score[1]));
   for (double coordinate : {snapshot.ball.x, snapshot.ball.y, snapshot.ball.z}) {
-    words_.push_back(quantised(coordinate, kMillimetres));
+    changes.push_back(quantised(coordinate, kMillimetres));
   }
-  words_.push_back(static_cast<std::int16_t>(slots_.size()));
-  for (std::size_t i = 0; i < slots_.size(); ++i) encodeRecord(slots_[i], by_slot[i]);
-  compress(Z_NO_FLUSH);
-  ++frames_;
+  changes.push_back(static_cast<std::int16_t>(slots_.size()));
+  if (values != nullptr) values->insert(values->end(), changes.begin() + start, changes.end());
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    encodeRecord(slots_[i], by_slot[i], changes, values);
+  }
 }
 
-int ReplayEncoder::slotOf(const RobotSnapshot& robot) {
+int FrameEncoder::slotOf(const RobotSnapshot& robot) {
   for (std::size_t i = 0; i < slots_.size(); ++i) {
     if (slots_[i].side == robot.side && slots_[i].number == robot.number) {
       return static_cast<int>(i);
@@ -173,7 +146,9 @@ int ReplayEncoder::slotOf(const RobotSnapshot& robot) {
 }
 
 // A robot off the field keeps its last values, flagged as gone.
-void ReplayEncoder::encodeRecord(Slot& slot, const RobotSnapshot* robot) {
+void FrameEncoder::encodeRecord(Slot& slot, const RobotSnapshot* robot,
+                                std::vector<std::int16_t>& changes,
+                                std::vector<std::int16_t>* values) {
   std::array<std::int16_t, kRecordWords> now = slot.last;
   now[kFlagsWord] = 0;
   if (robot != nullptr) {
@@ -197,41 +172,14 @@ void ReplayEncoder::encodeRecord(Slot& slot, const RobotSnapshot* robot) {
     }
   }
   for (int k = 0; k < kRecordWords; ++k) {
-    words_.push_back(static_cast<std::int16_t>(static_cast<std::uint16_t>(now[k]) -
-                                               static_cast<std::uint16_t>(slot.last[k])));
+    changes.push_back(static_cast<std::int16_t>(static_cast<std::uint16_t>(now[k]) -
+                                                static_cast<std::uint16_t>(slot.last[k])));
   }
+  if (values != nullptr) values->insert(values->end(), now.begin(), now.end());
   slot.last = now;
 }
 
-// Writes the words as zigzag varints (small changes of either sign take one
-// byte) through deflate.
-void ReplayEncoder::compress(int flush) {
-  bytes_.resize(3 * words_.size());  // the longest varint of a word
-  Bytef* out = bytes_.data();
-  for (std::int16_t word : words_) {
-    const auto bits = static_cast<std::uint16_t>(word);
-    auto zigzag = static_cast<std::uint16_t>((bits << 1) ^ (word < 0 ? 0xffff : 0));
-    for (; zigzag >= 0x80; zigzag >>= 7) *out++ = static_cast<Bytef>((zigzag & 0x7f) | 0x80);
-    *out++ = static_cast<Bytef>(zigzag);
-  }
-  zip_.next_in = bytes_.data();
-  zip_.avail_in = static_cast<uInt>(out - bytes_.data());
-  char chunk[64 * 1024];
-  do {
-    zip_.next_out = reinterpret_cast<Bytef*>(chunk);
-    zip_.avail_out = sizeof chunk;
-    deflate(&zip_, flush);
-    compressed_.append(chunk, sizeof chunk - zip_.avail_out);
-  } while (zip_.avail_out == 0);
-}
-
-const std::string& ReplayEncoder::finish() {
-  words_.clear();
-  compress(Z_FINISH);
-  return compressed_;
-}
-
-std::string ReplayEncoder::header() const {
+std::string FrameEncoder::header(int frames, int slots) const {
   std::string robots = "[";
   for (const Slot& slot : slots_) {
     const bool left = slot.side == TeamSide::kLeft;
@@ -241,10 +189,10 @@ std::string ReplayEncoder::header() const {
   }
   robots += "]";
   return formatted(
-             "{\"format\":1,\"frames\":%d,\"cycleSeconds\":%g,"
+             "{\"format\":1,\"frames\":%d,\"slots\":%d,\"cycleSeconds\":%g,"
              "\"field\":{\"halfLength\":%g,\"halfWidth\":%g,\"goalHalfWidth\":%g,"
              "\"goalHeight\":%g,\"goalDepth\":%g,\"centreCircleRadius\":%g,\"ballRadius\":%g},",
-             frames_, kCycleSeconds, kFieldHalfLength, kFieldHalfWidth, kGoalHalfWidth,
+             frames, slots, kCycleSeconds, kFieldHalfLength, kFieldHalfWidth, kGoalHalfWidth,
              kGoalHeight, kGoalDepth, kCentreCircleRadius, ball_radius_) +
          "\"teams\":[" + jsonString(teams_[0]) + "," + jsonString(teams_[1]) + "]," +
          "\"modes\":" + modesJson() + ",\"parts\":" + partsJson() +
@@ -252,6 +200,55 @@ std::string ReplayEncoder::header() const {
          formatted(
              ",\"scale\":{\"position\":%g,\"quaternion\":%g,\"force\":%g,\"time\":%g}}",
              kMillimetres, kQuaternionScale, kDecinewtons, kMilliseconds);
+}
+
+// Compresses the frames into the replay's stream.
+class ReplayEncoder {
+ public:
+  ReplayEncoder() {
+    deflateInit2(&zip_, kCompressionLevel, Z_DEFLATED, kGzipWindowBits, 8, Z_DEFAULT_STRATEGY);
+  }
+  ~ReplayEncoder() { deflateEnd(&zip_); }
+  ReplayEncoder(const ReplayEncoder&) = delete;
+  ReplayEncoder& operator=(const ReplayEncoder&) = delete;
+
+  void add(const Snapshot& snapshot) {
+    words_.clear();
+    frames_.encode(snapshot, words_, nullptr);
+    compress(Z_NO_FLUSH);
+    ++frame_count_;
+  }
+  std::string header() const { return frames_.header(frame_count_, frames_.slots()); }
+  // Ends the compressed stream and returns it.
+  const std::string& finish() {
+    words_.clear();
+    compress(Z_FINISH);
+    return compressed_;
+  }
+
+ private:
+  void compress(int flush);
+
+  z_stream zip_{};
+  FrameEncoder frames_;
+  std::vector<std::int16_t> words_;
+  std::string bytes_;
+  std::string compressed_;
+  int frame_count_ = 0;
+};
+
+void ReplayEncoder::compress(int flush) {
+  bytes_.clear();
+  appendVarints(words_, bytes_);
+  zip_.next_in = reinterpret_cast<Bytef*>(bytes_.data());
+  zip_.avail_in = static_cast<uInt>(bytes_.size());
+  char chunk[64 * 1024];
+  do {
+    zip_.next_out = reinterpret_cast<Bytef*>(chunk);
+    zip_.avail_out = sizeof chunk;
+    deflate(&zip_, flush);
+    compressed_.append(chunk, sizeof chunk - zip_.avail_out);
+  } while (zip_.avail_out == 0);
 }
 
 ReplayWriter::ReplayWriter(const std::string& path)

@@ -14,14 +14,18 @@
 //           orientation w, x, y, z (times kQuaternionScale).
 // Record i is always the same robot (the page's header lists them), and
 // holds each word's change since that robot's previous record, so that
-// parts at rest cost nothing after compression. The page's header carries
+// parts at rest cost nothing after compression. A key frame (the live
+// stream's, see live.h) holds the values themselves: the changes since
+// zeros, so that it needs no frame before it. The page's header carries
 // every fact of this layout the viewer needs (the frame's words by name,
 // the record's word offsets, the flags, the scales, which part is the
 // torso) and the field's sizes, so that the viewer holds none of them.
 #ifndef FIELDSIM_REPLAY_H
 #define FIELDSIM_REPLAY_H
 
+#include <array>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <fstream>
 #include <memory>
@@ -29,6 +33,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "snapshot.h"
 
@@ -54,6 +59,40 @@ constexpr double kQuaternionScale = 16384;
 // The page with "{{HEADER}}" and "{{DATA}}" where the game goes (generated
 // at build time from sim/replay/).
 std::string_view replayPageTemplate();
+
+// Turns snapshots into frames of words; each robot keeps the record slot in
+// which it first appeared.
+class FrameEncoder {
+ public:
+  // Appends the snapshot's frame to `changes` and, unless null, its key
+  // frame to `values`.
+  void encode(const Snapshot& snapshot, std::vector<std::int16_t>& changes,
+              std::vector<std::int16_t>* values);
+  // The page's header: the field, the teams, the parts, the robots, the
+  // layout and the scales; `frames` frames of `slots` records at most.
+  std::string header(int frames, int slots) const;
+  int slots() const { return static_cast<int>(slots_.size()); }
+
+ private:
+  struct Slot {
+    TeamSide side;
+    int number;
+    std::array<std::int16_t, kRecordWords> last{};
+  };
+
+  int slotOf(const RobotSnapshot& robot);
+  static void encodeRecord(Slot& slot, const RobotSnapshot* robot,
+                           std::vector<std::int16_t>& changes, std::vector<std::int16_t>* values);
+
+  std::vector<Slot> slots_;
+  std::array<std::string, 2> teams_;
+  double ball_radius_ = 0;
+};
+
+// Appends the words as zigzag varints: 7 bits a byte, low bits first, the
+// sign in the lowest bit, so that small changes of either sign take a byte.
+void appendVarints(const std::vector<std::int16_t>& words, std::string& bytes);
+std::string base64(const std::string& bytes);
 
 class ReplayEncoder;
 

@@ -83,10 +83,17 @@ int Server::run() {
         stop_requested ? stopReason() + " before any agent registered" : "no agent registered";
     std::cerr << "fieldsim: " << reason << ", no game\n";
     writeResultFile({"no-agents", reason});
+    if (live_) {
+      live_->end(takeSnapshot(world_), "no-agents", reason);
+      live_->close();
+    }
     return 1;
   }
   warnOfAbsentPushes();
-  return finish(play());
+  const int status = finish(play());
+  // The pages were sent the end before the summary and the files.
+  if (live_) live_->close();
+  return status;
 }
 
 // Every file is opened before the port is listened on, so that no agent
@@ -109,7 +116,24 @@ std::string Server::prepare() {
     progress_ = std::make_unique<ProgressDisplay>(options_.progress_file);
     if (!progress_->ok()) return "cannot write " + options_.progress_file;
   }
+  if (options_.live_port >= 0) {
+    if (const std::string error = serveLive(); !error.empty()) return error;
+  }
   if (!listenOn(options_.port)) return "cannot listen on port " + std::to_string(options_.port);
+  return "";
+}
+
+std::string Server::serveLive() {
+  const std::string host = options_.live_host.empty() ? "127.0.0.1" : options_.live_host;
+  live_ = std::make_unique<LiveServer>();
+  if (!live_->start(host, options_.live_port)) {
+    return "cannot serve the live page on " + host + ":" + std::to_string(options_.live_port);
+  }
+  if (!options_.live_host.empty()) {
+    std::cerr << "fieldsim: warning: the live page is served on " << host
+              << ": anyone who can reach that address can watch the game\n";
+  }
+  std::cout << "fieldsim: live at " << live_->address() << "\n" << std::flush;
   return "";
 }
 
@@ -200,7 +224,7 @@ void Server::playCycle() {
   world_.step();
   reportFalls(events_before);
   if (trace_.is_open()) trace_ << traceLine(world_) << "\n";
-  if (replay_ && ReplayWriter::records(world_.cycle())) replay_->add(takeSnapshot(world_));
+  if (ReplayWriter::records(world_.cycle())) record();
   if (world_.cycle() % kProgressEvery == 0) std::cout << progressLine(world_) << "\n";
   if (progress_) progress_->update(world_, options_.cycles, secondsSinceKickOff());
 }
@@ -220,6 +244,13 @@ void Server::reportFalls(std::size_t events_before) {
               << (event.kind == EventKind::kFall ? " fell" : " got up") << " at cycle "
               << event.cycle << "\n";
   }
+}
+
+void Server::record() {
+  if (!replay_ && !live_) return;
+  Snapshot snapshot = takeSnapshot(world_);
+  if (live_) live_->add(snapshot);
+  if (replay_) replay_->add(std::move(snapshot));
 }
 
 void Server::applyPushes() {
@@ -427,6 +458,7 @@ int Server::finish(const GameEnd& end) {
   for (auto& connection : connections_) close(*connection);
   removeClosed();
   if (progress_) progress_->finish(world_, options_.cycles, end.wall_seconds);
+  if (live_) live_->end(takeSnapshot(world_), end.status, end.reason);
   std::cout << summary(world_, end.wall_seconds);
   bool written = true;
   if (trace_.is_open()) {

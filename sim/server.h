@@ -11,6 +11,7 @@
 
 #include "command.h"
 #include "frame.h"
+#include "live_server.h"
 #include "options.h"
 #include "progress.h"
 #include "replay.h"
@@ -46,6 +47,7 @@ class Server {
   // Why the game could not start, or nothing.
   std::string prepare();
   bool listenOn(int port);
+  std::string serveLive();
   bool waitForAgents();
   void warnOfAbsentPushes() const;
   GameEnd play();
@@ -53,6 +55,8 @@ class Server {
   double secondsSinceKickOff() const;
   void applyPushes();
   void reportFalls(std::size_t events_before);
+  // The replay's and the live pages' frame of the cycle just played.
+  void record();
   void sendPerceptions();
   // Handles the network until the deadline, or in sync mode until every
   // agent that was sent a perception has answered.
@@ -91,6 +95,7 @@ class Server {
   std::ofstream svg_;  // written at the end, opened at the start
   std::unique_ptr<ReplayWriter> replay_;
   std::unique_ptr<ProgressDisplay> progress_;
+  std::unique_ptr<LiveServer> live_;
 };
 
 // The handler of SIGINT and SIGTERM: the game ends at the next cycle.

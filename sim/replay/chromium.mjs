@@ -24,13 +24,25 @@ export async function launchChromium() {
 
 // Opens a replay page and waits until it shows the game.
 export async function openReplay(browser, file, fragment = '') {
+  return openViewer(browser, `file://${file}${fragment}`);
+}
+
+// Opens the viewer at a URL (a replay page, or fieldsim's live page) and
+// waits until it shows a game; `problems` collects the console's errors.
+export async function openViewer(browser, url) {
+  const { page, problems } = await newViewerPage(browser);
+  await page.goto(url);
+  await page.waitForFunction(() => window.replay?.ready === true, null, { timeout: 120000 });
+  return { page, problems };
+}
+
+// A page of the viewer's size whose console errors are kept in `problems`.
+export async function newViewerPage(browser) {
   const page = await browser.newPage({ viewport: { width: 1400, height: 800 } });
   const problems = [];
   page.on('console', (message) => {
     if (message.type() === 'error') problems.push(message.text());
   });
   page.on('pageerror', (error) => problems.push(error.message));
-  await page.goto(`file://${file}${fragment}`);
-  await page.waitForFunction(() => window.replay?.ready === true);
   return { page, problems };
 }

@@ -51,11 +51,30 @@ TEST(OptionsTest, TakesValuesAtTheirLimitsAndNegativeNumbers) {
   EXPECT_EQ(options->trace_file, "-trace.txt");
 }
 
-TEST(OptionsTest, TheHelpListsThePushResultAndProgressOptionsWithTheirDefaults) {
+// --live takes a port when a number follows it, its default otherwise;
+// --live-host means nothing without it.
+TEST(OptionsTest, LiveTakesAnOptionalPortAndLiveHostNeedsIt) {
+  std::string error;
+  EXPECT_EQ(parsed({}, error)->live_port, -1);
+  EXPECT_EQ(parsed({"--live"}, error)->live_port, kDefaultLivePort);
+  const auto options = parsed({"--live", "--cycles", "5"}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->live_port, kDefaultLivePort);
+  EXPECT_EQ(options->cycles, 5);
+  EXPECT_EQ(parsed({"--live", "0"}, error)->live_port, 0);
+  EXPECT_EQ(parsed({"--live-host", "0.0.0.0", "--live", "8080"}, error)->live_host, "0.0.0.0");
+  EXPECT_FALSE(parsed({"--live", "65536"}, error));
+  EXPECT_EQ(error, "--live 65536: bad port");
+  EXPECT_FALSE(parsed({"--live-host", "0.0.0.0"}, error));
+  EXPECT_EQ(error, "--live-host needs --live");
+}
+
+TEST(OptionsTest, TheHelpListsTheOptionsWithTheirDefaults) {
   const std::string help = usage();
-  for (const char* text : {"--push LABEL@CYCLE[:IMPULSE[:DIRECTION]]", "(default 5)",
-                           "--knock UNUM@CYCLE", "(default 1e-05)", "20 iterations",
-                           "--result FILE", "--progress FILE", "a line every 3 s"}) {
+  for (const char* text :
+       {"--push LABEL@CYCLE[:IMPULSE[:DIRECTION]]", "(default 5)", "--knock UNUM@CYCLE",
+        "(default 1e-05)", "20 iterations", "--result FILE", "--progress FILE", "a line every 3 s",
+        "--live [PORT]", "(default 3300;", "--live-host ADDRESS"}) {
     EXPECT_NE(help.find(text), std::string::npos) << text;
   }
 }

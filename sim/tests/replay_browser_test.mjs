@@ -5,11 +5,10 @@
 //
 //   node replay_browser_test.mjs FIELDSIM VEXA3D SOURCE_DIR OUTPUT_DIR
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
-import { cpSync, mkdirSync, readFileSync, rmSync } from 'node:fs';
+import { mkdirSync, readFileSync, rmSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 import { after, before, test } from 'node:test';
-import { setTimeout as sleep } from 'node:timers/promises';
+import { expectShown as expectShownIn, readTrace, startAgent as startAgentOf, startFieldsim } from './browser_game.mjs';
 
 const [fieldsim, agent, sourceDir, outputDir] = process.argv.slice(2).map((path) => resolve(path));
 const { launchChromium, openReplay } = await import(join(sourceDir, 'sim/replay/chromium.mjs'));
@@ -26,63 +25,20 @@ const problems = [];
 async function playGame() {
   rmSync(outputDir, { recursive: true, force: true });
   mkdirSync(outputDir, { recursive: true });
-  const sim = spawn(fieldsim, ['--port', '0', '--agents', '3', '--cycles', String(CYCLES),
+  const sim = startFieldsim(fieldsim, ['--port', '0', '--agents', '3', '--cycles', String(CYCLES),
     '--ball', '4.5,0', '--knock', `2@${KNOCKED}`, '--trace', join(outputDir, 'trace.txt'),
-    '--replay', replayFile, '--result', resultFile], { stdio: ['ignore', 'pipe', 'inherit'] });
-  let output = '';
-  sim.stdout.on('data', (chunk) => { output += chunk; });
-  const ended = new Promise((resolve) => sim.on('exit', resolve));
-  const waitFor = async (pattern) => {
-    while (!pattern.test(output)) {
-      if (sim.exitCode !== null) throw new Error(`fieldsim ended early:\n${output}`);
-      await sleep(20);
-    }
-    return output.match(pattern);
-  };
-  const port = (await waitFor(/listening on 127\.0\.0\.1:(\d+)/))[1];
-  const startAgent = (team, number) => {
-    const dir = join(outputDir, `${team}-${number}`);
-    mkdirSync(join(dir, '.logfiles'), { recursive: true });
-    cpSync(join(sourceDir, 'formations.conf'), join(dir, 'formations.conf'));
-    spawn(agent, ['-s', '127.0.0.1', '-p', port, '-t', team, '-n', String(number)], { cwd: dir, stdio: 'ignore' });
-  };
+    '--replay', replayFile, '--result', resultFile]);
+  const port = (await sim.waitFor(/listening on 127\.0\.0\.1:(\d+)/))[1];
+  const startAgent = (team, number) => startAgentOf({ agent, sourceDir, outputDir, port }, team, number);
   // The first team to register plays on the left, where the knock is.
   startAgent('VEXA3D', 11);
   startAgent('VEXA3D', 2);
-  await waitFor(/\(VEXA3D \d+\) joined/);
+  await sim.waitFor(/\(VEXA3D \d+\) joined/);
   startAgent('RIVALS', 1);
-  assert.equal(await ended, 0, output);
+  assert.equal(await sim.ended, 0, sim.output());
 }
 
-function readTrace() {
-  return new Map(readFileSync(join(outputDir, 'trace.txt'), 'utf8').trim().split('\n').map((line) => {
-    const fields = line.split(' ');
-    const robots = {};
-    for (let i = 6; i + 3 < fields.length; i += 4) robots[fields[i]] = [Number(fields[i + 1]), Number(fields[i + 2])];
-    return [Number(fields[1]), { mode: fields[2], robots }];
-  }));
-}
-
-// The score at a cycle, "VEXA3D 0:0 RIVALS", from the goals of the result file.
-function scoreAt(cycle) {
-  const goals = result.events.filter((event) => event.kind === 'goal' && event.cycle <= cycle);
-  const count = (side) => goals.filter((goal) => goal.side === side).length;
-  return `${result.teams.left} ${count('left')}:${count('right')} ${result.teams.right}`;
-}
-
-// What the page's top line shows, in the progress lines' form.
-async function shown(page) {
-  const text = (id) => page.locator(`#${id}`).textContent();
-  const score = (await text('score')).replace(' : ', ':');
-  return { cycle: Number(await text('cycle')), mode: await text('mode'), score,
-    robots: Number(await text('robot-count')) };
-}
-
-async function expectShown(page, cycle) {
-  const expected = trace.get(cycle);
-  assert.deepEqual(await shown(page), { cycle, mode: expected.mode,
-    score: scoreAt(cycle), robots: Object.keys(expected.robots).length });
-}
+const expectShown = (page, cycle) => expectShownIn(page, trace, result, cycle);
 
 async function open(fragment) {
   const opened = await openReplay(browser, replayFile, fragment);
@@ -95,7 +51,7 @@ const panelField = (page, name) => page.locator(`#robot-panel [data-field="${nam
 
 before(async () => {
   await playGame();
-  trace = readTrace();
+  trace = readTrace(join(outputDir, 'trace.txt'));
   result = JSON.parse(readFileSync(resultFile, 'utf8'));
   browser = await launchChromium();
 });

@@ -1,8 +1,9 @@
 // The bar under the views and the line above them: play and pause, steps,
 // the time slider, the speeds and the robot followed; the cycle, time, play
-// mode, score and number of robots. Keyboard: space plays or pauses, the
-// arrows step one frame (with Shift one second), Home and End jump to the
-// ends.
+// mode, score and number of robots, and, while the game is live, the live
+// mark (a click on it shows the newest cycle again). Keyboard: space plays
+// or pauses, the arrows step one frame (with Shift one second), Home and End
+// jump to the ends (End to the newest cycle of a live game).
 import { SPEEDS } from './playback.js';
 
 export class Controls {
@@ -13,6 +14,7 @@ export class Controls {
     this.elements = {
       play: $('#play'), slider: $('#slider'), follow: $('#follow'), cycle: $('#cycle'),
       time: $('#time'), mode: $('#mode'), score: $('#score'), robots: $('#robot-count'),
+      live: $('#live'),
     };
     this.speedButtons = SPEEDS.map((speed) => {
       const button = document.createElement('button');
@@ -24,6 +26,7 @@ export class Controls {
     this.setUpSlider();
     this.setUpFollow(onFollow);
     this.elements.play.addEventListener('click', () => playback.toggle());
+    this.elements.live.addEventListener('click', () => playback.goLive());
     $('#step-back').addEventListener('click', () => playback.step(-1));
     $('#step-forward').addEventListener('click', () => playback.step(1));
     for (const button of this.speedButtons) {
@@ -36,9 +39,6 @@ export class Controls {
 
   setUpSlider() {
     const slider = this.elements.slider;
-    const data = this.data;
-    slider.min = data.cycle(0);
-    slider.max = data.cycle(data.frameCount - 1);
     slider.step = 1;
     slider.addEventListener('input', () => this.playback.seekCycle(Number(slider.value)));
   }
@@ -46,7 +46,6 @@ export class Controls {
   setUpFollow(onFollow) {
     const select = this.elements.follow;
     select.add(new Option('nobody', ''));
-    for (const robot of this.data.robots) select.add(new Option(robot.label, robot.label));
     select.addEventListener('change', () => {
       onFollow(select.value ? this.data.robotIndex(select.value) : null);
       select.blur();
@@ -62,7 +61,7 @@ export class Controls {
       ArrowLeft: () => (event.shiftKey ? playback.seekCycle(this.shownCycle() - second) : playback.step(-1)),
       ArrowRight: () => (event.shiftKey ? playback.seekCycle(this.shownCycle() + second) : playback.step(1)),
       Home: () => playback.step(-playback.frame),
-      End: () => playback.step(playback.lastFrame - playback.frame),
+      End: () => (playback.live ? playback.goLive() : playback.step(playback.lastFrame - playback.frame)),
     };
     const action = actions[event.key];
     if (!action) return;
@@ -80,8 +79,17 @@ export class Controls {
     elements.mode.textContent = data.mode(frame);
     elements.score.textContent = data.scoreText(frame);
     elements.robots.textContent = data.robotsOnField(frame);
+    // A live game's frames and robots grow.
+    elements.slider.min = data.cycle(0);
+    elements.slider.max = data.cycle(data.frameCount - 1);
     elements.slider.value = data.cycle(frame);
-    elements.play.textContent = playback.playing ? 'Pause' : 'Play';
+    for (let r = elements.follow.options.length - 1; r < data.robots.length; r++) {
+      elements.follow.add(new Option(data.robots[r].label, data.robots[r].label));
+    }
+    elements.play.textContent = playback.playing || playback.atNewest ? 'Pause' : 'Play';
+    elements.live.hidden = !playback.live;
+    elements.live.textContent = playback.atNewest ? '\u25cf live' : 'back to live';
+    elements.live.classList.toggle('active', playback.atNewest);
     for (const button of this.speedButtons) {
       button.classList.toggle('active', Number(button.dataset.speed) === playback.speed);
     }

@@ -39,8 +39,9 @@ export class FieldView {
     this.ball = new THREE.Mesh(new THREE.SphereGeometry(data.header.field.ballRadius, 16, 12),
       new THREE.MeshLambertMaterial({ color: 0xffffff }));
     this.scene.add(this.ball);
-    this.robots = buildRobots(data);
-    for (const robot of this.robots) this.scene.add(robot.group);
+    this.robotParts = new RobotParts(data.header.parts);
+    this.robots = [];
+    this.addRobots();
     this.ring = new THREE.Mesh(new THREE.RingGeometry(0.22, 0.28, 32),
       new THREE.MeshBasicMaterial({ color: SELECTED }));
     this.ring.visible = false;
@@ -51,9 +52,19 @@ export class FieldView {
     this.resize();
   }
 
+  // Robots that joined a live game since.
+  addRobots() {
+    for (let r = this.robots.length; r < this.data.robots.length; r++) {
+      const robot = this.robotParts.build(this.data.robots[r], r);
+      this.robots.push(robot);
+      this.scene.add(robot.group);
+    }
+  }
+
   // Poses everything as in one frame of the replay.
   show(frame) {
     const data = this.data;
+    this.addRobots();
     const ball = data.ball(frame);
     this.ball.position.set(ball.x, ball.y, ball.z);
     this.robots.forEach((robot, r) => {
@@ -235,18 +246,24 @@ function partColour(part, robot) {
   return teamColour(robot);
 }
 
-function buildRobots(data) {
-  const parts = data.header.parts;
-  const geometries = parts.map(partGeometry);
-  const materials = new Map();
-  const material = (colour) => {
-    if (!materials.has(colour)) materials.set(colour, new THREE.MeshLambertMaterial({ color: colour }));
-    return materials.get(colour);
-  };
-  return data.robots.map((robot, index) => {
+// The meshes of a robot, its parts' shapes and materials shared by all.
+class RobotParts {
+  constructor(parts) {
+    this.parts = parts;
+    this.geometries = parts.map(partGeometry);
+    this.materials = new Map();
+    this.headPart = parts.findIndex((part) => part.name === 'head');
+  }
+
+  material(colour) {
+    if (!this.materials.has(colour)) this.materials.set(colour, new THREE.MeshLambertMaterial({ color: colour }));
+    return this.materials.get(colour);
+  }
+
+  build(robot, index) {
     const group = new THREE.Group();
-    const meshes = parts.map((part, p) => {
-      const mesh = new THREE.Mesh(geometries[p], material(partColour(part, robot)));
+    const meshes = this.parts.map((part, p) => {
+      const mesh = new THREE.Mesh(this.geometries[p], this.material(partColour(part, robot)));
       mesh.userData.robot = index;
       group.add(mesh);
       return mesh;
@@ -254,8 +271,8 @@ function buildRobots(data) {
     const label = labelSprite(robot.label, teamColour(robot));
     label.userData.robot = index;
     group.add(label);
-    return { group, parts: meshes, label, headPart: parts.findIndex((part) => part.name === 'head') };
-  });
+    return { group, parts: meshes, label, headPart: this.headPart };
+  }
 }
 
 function labelSprite(text, colour) {

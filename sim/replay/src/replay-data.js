@@ -1,15 +1,25 @@
-// The game as fieldsim wrote it into the page: a JSON header and a stream
-// of 16-bit words written as varints, gzipped and base64-encoded (described
-// in sim/replay.h). Where each value sits in the stream, and its scale, the
-// header says (its layout and scale). Decoding turns each robot record's
-// changes back into values; the accessors below give them in metres,
-// newtons and unit quaternions.
+// The game as fieldsim sends it: a JSON header and a stream of 16-bit
+// words written as varints (described in sim/replay.h), which the replay
+// page holds gzipped and base64-encoded, and the live page gets a frame at a
+// time (sim/live_feed.h). Where each value sits in the stream, and its
+// scale, the header says (its layout and scale). Decoding turns each robot
+// record's changes back into values; the accessors below give them in
+// metres, newtons and unit quaternions.
 
 export async function loadReplay(header, base64) {
+  const data = new ReplayData(header);
+  data.readFrames(await gunzip(fromBase64(base64)), false);
+  if (data.frameCount !== header.frames) {
+    throw new Error(`the replay data holds ${data.frameCount} frames, its header says ${header.frames}`);
+  }
+  return data;
+}
+
+export function fromBase64(base64) {
   const text = atob(base64.trim());
-  const packed = new Uint8Array(text.length);
-  for (let i = 0; i < text.length; i++) packed[i] = text.charCodeAt(i);
-  return new ReplayData(header, await gunzip(packed));
+  const bytes = new Uint8Array(text.length);
+  for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
+  return bytes;
 }
 
 async function gunzip(packed) {
@@ -30,39 +40,68 @@ async function gunzip(packed) {
   return bytes;
 }
 
+// Per frame: its cycle, time, play mode, score and ball, and one record of
+// recordWords values per slot (a robot, in the header's order).
+const COLUMNS = {
+  cycles: [Int32Array, 1], times: [Float64Array, 1], modes: [Uint8Array, 1],
+  scores: [Int16Array, 2], balls: [Float32Array, 3],
+};
+
 export class ReplayData {
-  constructor(header, bytes) {
+  constructor(header) {
+    this.setHeader(header);
+    this.cycleSeconds = header.cycleSeconds;
+    this.scale = header.scale;
+    this.layout = header.layout.record;
+    this.flags = header.layout.flags;
+    this.frameWords = header.layout.frame;
+    this.recordWords = this.layout.words;
+    this.slots = header.slots;
+    this.last = new Int16Array(this.slots * this.recordWords);
+    this.frameCount = 0;
+    this.capacity = 0;
+    this.grow(Math.max(1, header.frames));
+  }
+
+  // The teams and robots; the live stream sends them again when they change.
+  setHeader(header) {
     this.header = header;
     this.robots = header.robots.map((robot) => ({
       ...robot,
       team: header.teams[robot.side === 'left' ? 0 : 1],
     }));
-    this.frameCount = header.frames;
-    this.cycleSeconds = header.cycleSeconds;
-    this.scale = header.scale;
-    this.layout = header.layout.record;
-    this.flags = header.layout.flags;
-    this.recordWords = this.layout.words;
-    this.decode(header.layout.frame, bytes);
   }
 
-  // `frameWords` names the words that begin a frame, in order.
-  decode(frameWords, bytes) {
-    const frames = this.frameCount;
-    const slots = this.robots.length;
-    const size = this.recordWords;
-    this.cycles = new Int32Array(frames);
-    this.times = new Float64Array(frames);
-    this.modes = new Uint8Array(frames);
-    this.scores = new Int16Array(2 * frames);
-    this.balls = new Float32Array(3 * frames);
-    this.records = new Int16Array(frames * slots * size);
+  grow(capacity) {
+    for (const [name, [Type, width]] of Object.entries(COLUMNS)) {
+      const column = new Type(capacity * width);
+      if (this[name]) column.set(this[name]);
+      this[name] = column;
+    }
+    const records = new Int16Array(capacity * this.slots * this.recordWords);
+    if (this.records) records.set(this.records);
+    this.records = records;
+    this.capacity = capacity;
+  }
+
+  // Reads frames to the end of `bytes`. A key frame's records hold values,
+  // the others each value's change since the frame before. A frame whose
+  // cycle the data has already (a stream that began again) only keeps the
+  // values current.
+  readFrames(bytes, key) {
     const words = new WordReader(bytes);
-    const last = new Int16Array(slots * size);
+    const size = this.recordWords;
     const head = {};
-    for (let f = 0; f < frames; f++) {
-      for (const name of frameWords) head[name] = words.next();
-      this.cycles[f] = unsigned32(head.cycleLow, head.cycleHigh);
+    while (!words.atEnd()) {
+      for (const name of this.frameWords) head[name] = words.next();
+      if (key) this.last.fill(0);
+      const changed = head.robots * size;
+      for (let k = 0; k < changed; k++) this.last[k] += words.next();
+      const cycle = unsigned32(head.cycleLow, head.cycleHigh);
+      if (this.frameCount > 0 && cycle <= this.cycles[this.frameCount - 1]) continue;
+      if (this.frameCount === this.capacity) this.grow(2 * this.capacity);
+      const f = this.frameCount++;
+      this.cycles[f] = cycle;
       this.times[f] = unsigned32(head.timeLow, head.timeHigh) / this.scale.time;
       this.modes[f] = head.mode;
       this.scores[2 * f] = head.leftScore;
@@ -70,11 +109,8 @@ export class ReplayData {
       [head.ballX, head.ballY, head.ballZ].forEach((word, k) => {
         this.balls[3 * f + k] = word / this.scale.position;
       });
-      const changed = head.robots * size;
-      for (let k = 0; k < changed; k++) last[k] += words.next();
-      this.records.set(last, f * slots * size);
+      this.records.set(this.last, f * this.slots * size);
     }
-    if (!words.atEnd()) throw new Error('the replay data runs on past its last frame');
   }
 
   // The last frame at or before `cycle` (the first frame before the game's start).
@@ -108,7 +144,7 @@ export class ReplayData {
 
   robotIndex(label) { return this.robots.findIndex((robot) => robot.label === label); }
 
-  record(frame, robot) { return (frame * this.robots.length + robot) * this.recordWords; }
+  record(frame, robot) { return (frame * this.slots + robot) * this.recordWords; }
 
   flag(frame, robot, bit) {
     return (this.records[this.record(frame, robot) + this.layout.flags] & bit) !== 0;
