@@ -25,5 +25,5 @@ wait "$play" || fail "play.sh --watch failed: $(cat "$out")"
 result_file=$work/game/result.json
 [ "$(result '[r["status"], r["cycles"], r["wall_seconds"] >= 1.9]')" = '["completed", 100, true]' ] ||
   fail "not a completed game of 100 cycles in real time: $(result '[r["status"], r["cycles"], r["wall_seconds"]]')"
-grep -q "^replay, open it in a browser: $work/game/replay.html$" "$out" || fail "no replay named"
+grep -q "^replay page: $work/game/replay.html$" "$out" || fail "no replay page named"
 echo "play.sh --watch: the address before the game, the live page there, real time"
