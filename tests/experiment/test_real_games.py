@@ -15,6 +15,7 @@ import time
 from pathlib import Path
 
 import pytest
+from distributed import Client
 
 from conftest import processes_in
 
@@ -97,7 +98,11 @@ def cluster(tmp_path_factory):
     wait_for(file.exists, 60, "the scheduler did not start")
     started += [start("worker", "--scheduler-file", str(file), "--nthreads", "1",
                       "--no-dashboard", "--no-nanny", "--host", "127.0.0.1") for _ in range(2)]
-    yield json.loads(file.read_text())["address"], started[1:]
+    address = json.loads(file.read_text())["address"]
+    # Both workers registered before any test counts them.
+    with Client(address, timeout=60) as client:
+        client.wait_for_workers(2, timeout=60)
+    yield address, started[1:]
     for process in reversed(started):
         process.terminate()
         process.wait(30)
