@@ -26,6 +26,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "body.h"
@@ -87,6 +88,8 @@ struct CycleRecord {
   std::vector<RobotRecord> robots;  // every robot, by its number
   BallRecord ball;
   bool rebuilt = false;  // an engine error: the whole world was rebuilt, every robot put back
+  // Pairs of robots (the smaller number first) that touched each other.
+  std::vector<std::pair<int, int>> touching;
 };
 
 class Dynamics {

@@ -97,6 +97,12 @@ bool toWorld(const std::string& text, WorldKind& world) {
   return true;
 }
 
+bool toRobotContact(const std::string& text, bool& joined) {
+  if (text != "one-sided" && text != "joined") return false;
+  joined = text == "joined";
+  return true;
+}
+
 bool toSolver(const std::string& text, bool& quick) {
   if (text != "step" && text != "quick") return false;
   quick = text == "quick";
@@ -125,6 +131,9 @@ std::string readValue(Options& options, const std::string& flag, const std::stri
   if (flag == "--world") ok = toWorld(value, options.world);
   if (flag == "--cfm") ok = toDouble(value, options.physics.cfm) && options.physics.cfm >= 0;
   if (flag == "--solver") ok = toSolver(value, options.physics.quick_step);
+  if (flag == "--robot-contact") {
+    ok = toRobotContact(value, options.physics.joined_robot_contacts);
+  }
   if (flag == "--trace") options.trace_file = value;
   if (flag == "--svg") options.svg_file = value;
   if (flag == "--replay") options.replay_file = value;
@@ -132,9 +141,9 @@ std::string readValue(Options& options, const std::string& flag, const std::stri
 }
 
 bool takesValue(const std::string& flag) {
-  for (const char* name :
-       {"--port", "--cycles", "--agents", "--join-timeout", "--reply-timeout", "--ball", "--push",
-        "--knock", "--world", "--cfm", "--solver", "--trace", "--svg", "--replay", "--result"}) {
+  for (const char* name : {"--port", "--cycles", "--agents", "--join-timeout", "--reply-timeout",
+                           "--ball", "--push", "--knock", "--world", "--cfm", "--solver",
+                           "--robot-contact", "--trace", "--svg", "--replay", "--result"}) {
     if (flag == name) return true;
   }
   return false;
@@ -193,6 +202,9 @@ std::string usage() {
       "  --cfm VALUE         physics: the world's constraint force mixing (default %g)\n"
       "  --solver S          physics: step (default, dWorldStep) or quick (dWorldQuickStep,\n"
       "                      %d iterations)\n"
+      "  --robot-contact C   physics: one-sided (default: each robot meets another as a\n"
+      "                      moving obstacle, its own island of the solver) or joined\n"
+      "                      (contacts join the two robots, one island, as the ground's do)\n"
       "  --trace FILE        one line per cycle: cycle, play mode, ball, robots' poses\n"
       "  --svg FILE          a picture of the field with the robots' and the ball's paths\n"
       "  --replay FILE       a page (HTML) that plays the game back in a browser, offline\n"

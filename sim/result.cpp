@@ -24,7 +24,9 @@ std::string commandJson(const std::vector<std::string>& command) {
 std::string worldJson(const Options& options) {
   if (options.world == WorldKind::kKinematic) return "{\"kind\": \"kinematic\"}";
   return "{\"kind\": \"physics\", \"cfm\": " + jsonNumber(options.physics.cfm) +
-         ", \"solver\": " + (options.physics.quick_step ? "\"quick\"" : "\"step\"") + "}";
+         ", \"solver\": " + (options.physics.quick_step ? "\"quick\"" : "\"step\"") +
+         ", \"robot_contact\": " +
+         (options.physics.joined_robot_contacts ? "\"joined\"" : "\"one-sided\"") + "}";
 }
 
 std::string poseJson(const Pose& pose) {

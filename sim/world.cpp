@@ -45,6 +45,20 @@ const char* eventName(EventKind kind) {
   return kNames[static_cast<int>(kind)];
 }
 
+int largestTouchingGroup(int robots, const std::vector<std::pair<int, int>>& touching) {
+  std::vector<int> group(robots);
+  for (int r = 0; r < robots; ++r) group[r] = r;
+  const auto root = [&](int r) {
+    while (group[r] != r) r = group[r] = group[group[r]];
+    return r;
+  };
+  for (const auto& [a, b] : touching) group[root(a)] = root(b);
+  std::vector<int> size(robots);
+  int largest = 0;
+  for (int r = 0; r < robots; ++r) largest = std::max(largest, ++size[root(r)]);
+  return largest;
+}
+
 double distance(Vec2 a, Vec2 b) {
   return std::hypot(a.x - b.x, a.y - b.y);
 }

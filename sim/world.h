@@ -234,6 +234,9 @@ class World {
   std::vector<Event> events_;
 };
 
+// The most robots joined by touching, one touching the next: 1 when no two
+// touch, 0 without robots.
+int largestTouchingGroup(int robots, const std::vector<std::pair<int, int>>& touching);
 double distance(Vec2 a, Vec2 b);
 // Keeps a point within the margin robots may stray into past the lines.
 void keepNearField(Vec2& point);

@@ -39,7 +39,7 @@ TEST(OptionsTest, TheHelpListsThePushAndResultOptionsWithTheirDefaults) {
   const std::string help = usage();
   for (const char* text :
        {"--push LABEL@CYCLE[:IMPULSE[:DIRECTION]]", "(default 5)", "--knock UNUM@CYCLE",
-        "(default 1e-05)", "20 iterations", "--result FILE"}) {
+        "(default 1e-05)", "20 iterations", "--robot-contact C", "--result FILE"}) {
     EXPECT_NE(help.find(text), std::string::npos) << text;
   }
 }

@@ -270,5 +270,15 @@ TEST_F(WorldTest, EveryEventHasItsCycleAndTheyComeInCycleOrder) {
                              [](const Event& a, const Event& b) { return a.cycle < b.cycle; }));
 }
 
+// Robots joined by touching, one touching the next, make a group, however
+// the pairs come.
+TEST(TouchingGroupTest, CountsTheRobotsOfTheLargestChainOfTouchingPairs) {
+  EXPECT_EQ(largestTouchingGroup(0, {}), 0);
+  EXPECT_EQ(largestTouchingGroup(3, {}), 1);
+  EXPECT_EQ(largestTouchingGroup(6, {{0, 1}, {4, 5}, {3, 4}}), 3);
+  EXPECT_EQ(largestTouchingGroup(6, {{4, 5}, {0, 1}, {2, 3}, {1, 2}, {0, 3}}), 4);
+  EXPECT_EQ(largestTouchingGroup(22, {{0, 21}, {21, 10}, {10, 0}, {5, 6}}), 3);
+}
+
 }  // namespace
 }  // namespace fieldsim
