@@ -76,6 +76,7 @@ struct RobotRecord {
   // During the last cycle:
   bool touches_ball = false;  // a part of it touched the ball
   bool reset = false;         // it blew up and was put back
+  bool laid_flat = false;     // ...laid flat, having blown up again soon after the last time
 };
 
 struct BallRecord {

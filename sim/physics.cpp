@@ -217,6 +217,7 @@ RobotRecord PhysicsDynamics::record(int robot) const {
   out.feet = {bodies.pose(kLFoot).position, bodies.pose(kRFoot).position};
   out.touches_ball = bodies.touches_ball;
   out.reset = bodies.reset;
+  out.laid_flat = bodies.laid_flat;
   return out;
 }
 
@@ -378,11 +379,15 @@ void PhysicsDynamics::readFeet() {
 void PhysicsDynamics::checkRobots() {
   for (const auto& robot : robots_) {
     robot->reset = !robot->sane();
-    if (robot->reset) {
-      robot->assemble(robot->good);
+    robot->laid_flat = robot->reset && robot->good_steps < kResetLoopCycles;
+    if (robot->laid_flat) {
+      robot->layFlat(robot->good);
+    } else if (robot->reset) {
+      robot->putBack(robot->good);
     } else {
       robot->good = robot->posture();
     }
+    robot->good_steps = robot->reset ? 0 : robot->good_steps + 1;
   }
   const Vec3 p = toVec3(dBodyGetPosition(ball_));
   const Vec3 v = toVec3(dBodyGetLinearVel(ball_));
@@ -412,7 +417,7 @@ void PhysicsDynamics::rebuild() {
   createWorld();
   for (std::size_t r = 0; r < postures.size(); ++r) {
     robots_.push_back(std::make_unique<PhysicsRobot>(world_, space_, Vec2{}, 90));
-    robots_.back()->assemble(postures[r]);
+    robots_.back()->putBack(postures[r]);
     robots_.back()->good = postures[r];
     robots_.back()->setEnabled(enabled[r]);
   }

@@ -27,9 +27,12 @@
 //   not finite, out of bounds or torn at a joint (the stepper can blow up) is
 //   put back, at rest, in its posture of the last good cycle (torso pose and
 //   joint angles, every part placed from the robot's table, so that no joint
-//   error is left to blow it up again), and its record says so. An internal
-//   error of the engine, which would abort the process, rebuilds the whole
-//   world from the last good postures instead.
+//   error is left to blow it up again), every joint at least
+//   kResetStopMargin inside its range (at a stop, a motor driving away from
+//   it would tear the leg again at once); one that blows up again within
+//   kResetLoopCycles of that is laid flat on its back instead. Its record
+//   says which. An internal error of the engine, which would abort the
+//   process, rebuilds the whole world from the last good postures instead.
 // - The records: a robot's place and heading are its torso's, its feet are
 //   on the ground in a cycle in which a contact pushes them, and it touches
 //   the ball in a cycle in which any of its parts does.

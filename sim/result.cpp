@@ -42,9 +42,9 @@ std::string robotJson(const Robot& robot) {
   out += formatted(
       "\"beams\": %d, \"steps\": %d, \"side_steps\": %d, \"kicks\": %d, \"falls\": %d, "
       "\"get_ups\": %d, \"late_replies\": %d, \"messages_in\": %d, \"messages_out\": %d, "
-      "\"blow_ups\": %d, \"left_early\": %s,\n     ",
+      "\"blow_ups\": %d, \"laid_flat\": %d, \"left_early\": %s,\n     ",
       s.beams, s.steps, s.side_steps, s.kicks, s.falls, s.get_ups, s.late_replies, s.messages_in,
-      s.messages_out, s.blow_ups, robot.present ? "false" : "true");
+      s.messages_out, s.blow_ups, s.laid_flat, robot.present ? "false" : "true");
   out += "\"start\": " + (robot.start ? "{" + poseJson(*robot.start) + "}" : std::string("null"));
   return out + ", \"end\": {" + poseJson(robot.pose()) +
          ", \"torso_height\": " + jsonNumber(robot.record.torso_height) +
@@ -69,7 +69,8 @@ std::string eventDetails(const Event& event) {
     case EventKind::kKick:
       return ", \"ball_speed\": " + jsonNumber(event.ball_speed);
     case EventKind::kBlowUp:
-      return event.rebuild ? ", \"rebuild\": true" : "";
+      return std::string(event.rebuild ? ", \"rebuild\": true" : "") +
+             (event.laid_flat ? ", \"laid_flat\": true" : "");
     default:
       return "";
   }

@@ -266,8 +266,9 @@ void World::countBlowUps(const CycleRecord& cycle) {
   for (Robot& robot : robots_) {
     if (!robot.record.reset) continue;
     ++robot.stats.blow_ups;
+    robot.stats.laid_flat += robot.record.laid_flat;
     ++blow_ups_;
-    addEvent(cycle_ + 1, EventKind::kBlowUp, &robot);
+    addEvent(cycle_ + 1, EventKind::kBlowUp, &robot).laid_flat = robot.record.laid_flat;
   }
   if (cycle.ball.reset) {
     ++blow_ups_;

@@ -14,7 +14,8 @@
 //   kKickBallSpeed or faster, while the ball is in play;
 // - near the ball: the first cycle after each kick-off at which a robot's
 //   torso's centre comes within kNearBall of the ball's centre;
-// - a blow-up: the dynamics put a robot or the ball back.
+// - a blow-up: the dynamics put a robot or the ball back (a robot that
+//   blew up again soon after is laid flat: counted apart as well).
 // An event's cycle is that of the first trace line that shows it: what
 // happens in a step has the number after it, what agents and options do
 // between steps the number of the cycle their perception was.
@@ -73,7 +74,8 @@ struct RobotStats {
   int messages_in = 0;
   int messages_out = 0;
   int late_replies = 0;
-  int blow_ups = 0;  // times the dynamics put it back
+  int blow_ups = 0;   // times the dynamics put it back
+  int laid_flat = 0;  // of those, times it was laid flat instead of put back as it was
 };
 
 struct Pose {
@@ -141,6 +143,7 @@ struct Event {
   double distance = 0;                       // near-ball: metres
   double ball_speed = 0;                     // kick: metres per second after it
   bool rebuild = false;                      // blow-up: the world was rebuilt
+  bool laid_flat = false;                    // blow-up: the robot was laid flat
 };
 
 class World {
