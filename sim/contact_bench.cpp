@@ -50,8 +50,7 @@ Posture lying(Vec3 torso, double heading) {
   Body arms_down;
   arms_down.setAngle(kLae1, -90);
   arms_down.setAngle(kRae1, -90);
-  return {torso, axisAngle({0, 0, 1}, radians(heading - 90)) * axisAngle({1, 0, 0}, kPi / 2),
-          arms_down};
+  return onItsBack(torso, heading, arms_down);
 }
 
 std::unique_ptr<PhysicsDynamics> lay(PhysicsSettings settings, bool heap) {

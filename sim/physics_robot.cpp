@@ -160,11 +160,14 @@ void PhysicsRobot::putBack(const Posture& posture) {
   assemble({posture.torso_position, posture.torso_orientation, insideStops(posture.angles)});
 }
 
+Posture onItsBack(Vec3 torso, double heading, const Body& angles) {
+  return {torso, facing(heading) * axisAngle({1, 0, 0}, kPi / 2), angles};
+}
+
 void PhysicsRobot::layFlat(const Posture& posture) {
   const Vec3 forward = rotate(posture.torso_orientation, {0, 1, 0});
   const double heading = degrees(std::atan2(forward.y, forward.x));
-  const Quat on_its_back = facing(heading) * axisAngle({1, 0, 0}, kPi / 2);
-  Posture flat{posture.torso_position, on_its_back, insideStops({})};
+  Posture flat = onItsBack(posture.torso_position, heading, insideStops({}));
   assemble(flat);
   double lowest = kInfinite;
   for (dGeomID geom : geoms_) {

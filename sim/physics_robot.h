@@ -33,6 +33,10 @@ struct Posture {
   Body angles;
 };
 
+// Lying on its back with its torso's centre at `torso`, its feet towards
+// `heading` (degrees), its joints at `angles`.
+Posture onItsBack(Vec3 torso, double heading, const Body& angles);
+
 class PhysicsRobot {
  public:
   // What a geom of the robot tells the collision handler.

@@ -23,8 +23,7 @@ Posture lying(Vec3 torso, double heading) {
   Body arms_down;
   arms_down.setAngle(kLae1, -90);
   arms_down.setAngle(kRae1, -90);
-  return {torso, axisAngle({0, 0, 1}, radians(heading - 90)) * axisAngle({1, 0, 0}, kPi / 2),
-          arms_down};
+  return onItsBack(torso, heading, arms_down);
 }
 
 double apart(Vec3 a, Vec3 b) {
