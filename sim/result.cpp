@@ -84,6 +84,20 @@ std::string eventJson(const Event& event) {
   return out + eventDetails(event) + "}";
 }
 
+// A window's figures, with its times when they were taken.
+std::string windowJson(const Window& window, const std::vector<WindowTime>& times, std::size_t i) {
+  const WindowTime time = i < times.size() ? times[i] : WindowTime{};
+  const auto rate = [&](double seconds) {
+    return seconds > 0 ? jsonNumber(window.cycles / seconds) : std::string("null");
+  };
+  return formatted("{\"first_cycle\": %d, \"cycles\": %d, ", window.first_cycle, window.cycles) +
+         "\"wall_seconds\": " + jsonNumber(time.wall_seconds) +
+         ", \"cycles_per_second\": " + rate(time.wall_seconds) +
+         ", \"processor_seconds\": " + jsonNumber(time.processor_seconds) +
+         ", \"cycles_per_processor_second\": " + rate(time.processor_seconds) +
+         formatted(", \"largest_touching_group\": %d}", window.largest_touching_group);
+}
+
 template <typename Items, typename ToJson>
 std::string list(const Items& items, ToJson to_json) {
   std::string out = "[";
@@ -115,6 +129,10 @@ std::string resultJson(const World& world, const Options& options, const GameEnd
          "], \"moved\": " + jsonNumber(distance(start, ball)) + "}";
   out += ",\n  \"robots\": " + list(world.robots(), robotJson);
   out += ",\n  \"events\": " + list(world.events(), eventJson);
+  std::size_t i = 0;
+  out += ",\n  \"windows\": " + list(world.windows(), [&](const Window& window) {
+           return windowJson(window, end.window_times, i++);
+         });
   return out + "\n}\n";
 }
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <iostream>
 
 #include "kinematic.h"
@@ -104,8 +105,20 @@ GameEnd Server::play() {
   const auto start = Clock::now();
   kick_off_time_ = start;
   GameEnd end{"completed", ""};
+  std::vector<WindowTime> window_times;
+  auto window_start = start;
+  std::clock_t window_clock = std::clock();
+  const auto closeWindow = [&] {
+    const auto now = Clock::now();
+    const std::clock_t clock = std::clock();
+    window_times.push_back({std::chrono::duration<double>(now - window_start).count(),
+                            static_cast<double>(clock - window_clock) / CLOCKS_PER_SEC});
+    window_start = now;
+    window_clock = clock;
+  };
   while (!stop_requested) {
     playCycle();
+    if (world_.cycle() % kWindowCycles == 0) closeWindow();
     if (options_.cycles > 0 && world_.cycle() >= options_.cycles) break;
     if (playingCount() == 0) {
       std::cout << "fieldsim: every agent has left\n";
@@ -113,7 +126,9 @@ GameEnd Server::play() {
       break;
     }
   }
+  if (world_.windows().size() > window_times.size()) closeWindow();
   if (stop_requested) end = {"interrupted", stopReason()};
+  end.window_times = window_times;
   end.wall_seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return end;
 }

@@ -219,6 +219,7 @@ void World::step() {
   const CycleRecord cycle = dynamics_->step(commands, in_play);
   for (Robot& robot : robots_) robot.record = cycle.robots[robot.id];
   countBlowUps(cycle);
+  measureWindow(cycle);
   for (Robot& robot : robots_) countSteps(robot);
   countKicks(cycle.ball, in_play);
   ruleBall(from, cycle.ball.position);
@@ -274,6 +275,14 @@ void World::countBlowUps(const CycleRecord& cycle) {
     ++blow_ups_;
     addEvent(cycle_ + 1, EventKind::kBlowUp);
   }
+}
+
+void World::measureWindow(const CycleRecord& cycle) {
+  if (cycle_ % kWindowCycles == 0) windows_.push_back({cycle_, 0, 0});
+  Window& window = windows_.back();
+  ++window.cycles;
+  const int group = largestTouchingGroup(static_cast<int>(robots_.size()), cycle.touching);
+  window.largest_touching_group = std::max(window.largest_touching_group, group);
 }
 
 // A foot that lands after a while in the air has stepped: sideways when it

@@ -62,6 +62,8 @@ constexpr double kNearBall = 0.35;      // metres
 // withstands 2.25 N s on its torso from behind and falls from 2.5 N s; the
 // default push gives twice that.
 constexpr double kDefaultPushImpulse = 5;  // N s
+// The game is measured in windows of this many cycles from the first.
+constexpr int kWindowCycles = 500;
 
 struct RobotStats {
   int beams = 0;
@@ -76,6 +78,14 @@ struct RobotStats {
   int late_replies = 0;
   int blow_ups = 0;   // times the dynamics put it back
   int laid_flat = 0;  // of those, times it was laid flat instead of put back as it was
+};
+
+// A window of the game: its cycles and the most robots joined by touching,
+// one touching the next, in any of its cycles (1 when no two touched).
+struct Window {
+  int first_cycle = 0;
+  int cycles = 0;
+  int largest_touching_group = 0;
 };
 
 struct Pose {
@@ -199,6 +209,8 @@ class World {
   // many times the world was rebuilt.
   int blowUps() const { return blow_ups_; }
   int rebuilds() const { return rebuilds_; }
+  // Every window begun, the last one maybe shorter.
+  const std::vector<Window>& windows() const { return windows_; }
 
   // For the replay, in both worlds: every part of a robot in field
   // coordinates, and the vertical force under each foot (left, right; 0 for
@@ -212,6 +224,7 @@ class World {
   bool ballInPlay() const;
   void setMode(PlayMode mode);
   void countBlowUps(const CycleRecord& cycle);
+  void measureWindow(const CycleRecord& cycle);
   void countKicks(const BallRecord& ball, bool ball_in_play);
   void ruleBall(Vec2 from, Vec3 to);
   bool checkGoal(Vec2 from, Vec3 to);
@@ -235,6 +248,7 @@ class World {
   int rebuilds_ = 0;
   std::vector<Robot> robots_;
   std::vector<Event> events_;
+  std::vector<Window> windows_;
 };
 
 // The most robots joined by touching, one touching the next: 1 when no two
