@@ -6,6 +6,8 @@
 #   scripts/bench.sh roundtrip  # loopback round trip: vexa3d against a bare responder
 #   scripts/bench.sh memory     # peak resident size of a player in a 3000-cycle game
 #   scripts/bench.sh replay     # a 2 x 11 game with and without --replay; the page's opening
+#   scripts/bench.sh contact    # six robots in a heap against six apart; what contact does
+#   scripts/bench.sh match [N]  # a whole 2 x 11 physics game (N cycles, 15000 by default)
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -14,11 +16,20 @@ ensure_build_deps
 
 build=build/bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target vexa3d fieldsim cycle_bench parser_bench roundtrip peak_rss >/dev/null
+cmake --build "$build" --target vexa3d fieldsim fieldsim_contact_bench cycle_bench parser_bench \
+  roundtrip peak_rss >/dev/null
 echo "machine: $(nproc) cores, $(uname -m)"
 
 google_benchmark() {
   "$build/bench/$1" --benchmark_repetitions=20 --benchmark_report_aggregates_only=true
+}
+
+# The port fieldsim listens on, once it has printed it in FILE.
+port_of() {
+  for _ in $(seq 100); do
+    sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$1" | grep . && return 0
+    sleep 0.1
+  done
 }
 
 memory() {
@@ -28,12 +39,8 @@ memory() {
   cp formations.conf "$game/"
   : >"$game/fieldsim.txt"
   "$build/sim/fieldsim" --port 0 --agents 1 --cycles 3000 >"$game/fieldsim.txt" 2>&1 &
-  local sim=$! port=""
-  for _ in $(seq 100); do
-    port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
-    [ -n "$port" ] && break
-    sleep 0.1
-  done
+  local sim=$! port
+  port=$(port_of "$game/fieldsim.txt")
   (cd "$game" && "$repo/$build/bench/peak_rss" "$repo/$build/vexa3d" -s 127.0.0.1 -p "$port" \
      -t MEMORY -n 2 >/dev/null)
   wait "$sim"
@@ -52,12 +59,8 @@ timed_game() {
     TIMEFORMAT='%U %S'
     time "$build/sim/fieldsim" --port 0 --agents 22 --cycles 3000 "$@" >"$game/fieldsim.txt" 2>&1
   ) 2>"$game/cpu.txt" &
-  local sim=$! port="" kick_off=""
-  for _ in $(seq 100); do
-    port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
-    [ -n "$port" ] && break
-    sleep 0.1
-  done
+  local sim=$! port kick_off=""
+  port=$(port_of "$game/fieldsim.txt")
   for team in VEXA3D RIVALS; do
     VEXA3D="$repo/$build/vexa3d" VEXA_RUN_DIR="$game/run" scripts/start-team.sh 127.0.0.1 "$port" \
       "$team" >/dev/null
@@ -99,11 +102,46 @@ replay() {
   rm -rf "$page_dir"
 }
 
+# Robot-robot contact as fieldsim plays it (one-sided) and joining the
+# robots into one island of the stepper, for comparison.
+contact() {
+  for mode in one-sided joined; do
+    echo "== --robot-contact $mode"
+    "$build/sim/fieldsim_contact_bench" --robot-contact "$mode"
+  done
+}
+
+# A 2 x 11 physics game in sync mode, as a user would play it: its speed in
+# every window of 500 cycles (from the result file), the largest group of
+# touching robots in each, and the blow-ups per robot with the longest run
+# of them. The machine's load before and after, since the speeds want a
+# quiet machine.
+match() {
+  local cycles=${1:-15000} game
+  game=$(mktemp -d /tmp/vexa-match-XXXXXX)
+  echo "load before: $(uptime)"
+  : >"$game/fieldsim.txt"
+  "$build/sim/fieldsim" --port 0 --agents 22 --cycles "$cycles" --result "$game/result.json" \
+    >"$game/fieldsim.txt" 2>&1 &
+  local sim=$! port
+  port=$(port_of "$game/fieldsim.txt")
+  for team in VEXA3D RIVALS; do
+    VEXA3D="$repo/$build/vexa3d" VEXA_RUN_DIR="$game/run" scripts/start-team.sh 127.0.0.1 "$port" \
+      "$team" >/dev/null
+  done
+  wait "$sim"
+  echo "load after:  $(uptime)"
+  /usr/bin/python3 scripts/match-figures.py "$game/result.json"
+  rm -rf "$game"
+}
+
 case "${1:-}" in
   cycle) google_benchmark cycle_bench ;;
   parser) google_benchmark parser_bench ;;
   roundtrip) "$build/bench/roundtrip" "$build/vexa3d" tests/data/full_view_six_players.txt 10000 ;;
   memory) memory ;;
   replay) replay ;;
-  *) sed -n '2,8p' "$0" >&2; exit 2 ;;
+  contact) contact ;;
+  match) match "${2:-}" ;;
+  *) sed -n '2,10p' "$0" >&2; exit 2 ;;
 esac
