@@ -9,6 +9,8 @@
 #   scripts/bench.sh step       # the physics world stepping 22 robots without agents, per setting
 #   scripts/bench.sh experiment # the experiment tool's games per minute, 1 and 2 workers; its cost
 #   scripts/bench.sh live       # a 2 x 11 game with and without 64 live pages; a screenshot
+#   scripts/bench.sh contact    # six robots in a heap against six apart; what contact does
+#   scripts/bench.sh match [N]  # a whole 2 x 11 physics game (N cycles, 15000 by default)
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -17,33 +19,14 @@ ensure_build_deps
 
 build=build/bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target vexa3d fieldsim fieldsim_step_bench cycle_bench parser_bench \
-  roundtrip peak_rss >/dev/null
+cmake --build "$build" --target vexa3d fieldsim fieldsim_step_bench fieldsim_contact_bench \
+  cycle_bench parser_bench roundtrip peak_rss >/dev/null
 echo "machine: $(nproc) cores, $(uname -m)"
 
 google_benchmark() {
   "$build/bench/$1" --benchmark_repetitions=20 --benchmark_report_aggregates_only=true
 }
 
-memory() {
-  local game
-  game=$(mktemp -d /tmp/vexa-memory-XXXXXX)
-  mkdir -p "$game/.logfiles"
-  cp formations.conf "$game/"
-  : >"$game/fieldsim.txt"
-  "$build/sim/fieldsim" --port 0 --agents 1 --cycles 3000 >"$game/fieldsim.txt" 2>&1 &
-  local sim=$! port=""
-  for _ in $(seq 100); do
-    port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
-    [ -n "$port" ] && break
-    sleep 0.1
-  done
-  (cd "$game" && "$repo/$build/bench/peak_rss" "$repo/$build/vexa3d" -s 127.0.0.1 -p "$port" \
-     -t MEMORY -n 2 >/dev/null)
-  wait "$sim"
-  tail -n 3 "$game/fieldsim.txt"
-  rm -rf "$game"
-}
 
 # printed SED_SCRIPT FILE: what the script picks out of FILE once it is there.
 printed() {
@@ -55,6 +38,28 @@ printed() {
   done
   echo "$value"
 }
+
+# The port fieldsim listens on, once it has printed it in FILE.
+port_of() {
+  printed 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$1"
+}
+
+memory() {
+  local game
+  game=$(mktemp -d /tmp/vexa-memory-XXXXXX)
+  mkdir -p "$game/.logfiles"
+  cp formations.conf "$game/"
+  : >"$game/fieldsim.txt"
+  "$build/sim/fieldsim" --port 0 --agents 1 --cycles 3000 >"$game/fieldsim.txt" 2>&1 &
+  local sim=$! port
+  port=$(port_of "$game/fieldsim.txt")
+  (cd "$game" && "$repo/$build/bench/peak_rss" "$repo/$build/vexa3d" -s 127.0.0.1 -p "$port" \
+     -t MEMORY -n 2 >/dev/null)
+  wait "$sim"
+  tail -n 3 "$game/fieldsim.txt"
+  rm -rf "$game"
+}
+
 
 # A 2 x 11, 3000-cycle game; extra fieldsim options in the arguments. With
 # $watcher set, fieldsim serves the game live (--live 0) and the command
@@ -74,7 +79,7 @@ timed_game() {
       "${live[@]}" "$@" >"$game/fieldsim.txt" 2>&1
   ) 2>"$game/cpu.txt" &
   local sim=$! port="" kick_off="" watching=""
-  port=$(printed 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$game/fieldsim.txt")
+  port=$(port_of "$game/fieldsim.txt")
   if [ -n "${watcher:-}" ]; then
     : >"$game/watcher.txt"
     $watcher "$(printed 's/^fieldsim: live at \(http.*\)$/\1/p' "$game/fieldsim.txt")" \
@@ -203,6 +208,39 @@ live() {
   watcher="node bench/live_screenshot.mjs $build/live-22-players.png" timed_game >/dev/null
 }
 
+# Robot-robot contact as fieldsim plays it (one-sided) and joining the
+# robots into one island of the stepper, for comparison.
+contact() {
+  for mode in one-sided joined; do
+    echo "== --robot-contact $mode"
+    "$build/sim/fieldsim_contact_bench" --robot-contact "$mode"
+  done
+}
+
+# A 2 x 11 physics game in sync mode, as a user would play it: its speed in
+# every window of 500 cycles (from the result file), the largest group of
+# touching robots in each, and the blow-ups per robot with the longest run
+# of them. The machine's load before and after, since the speeds want a
+# quiet machine.
+match() {
+  local cycles=${1:-15000} game
+  game=$(mktemp -d /tmp/vexa-match-XXXXXX)
+  echo "load before: $(uptime)"
+  : >"$game/fieldsim.txt"
+  "$build/sim/fieldsim" --port 0 --agents 22 --cycles "$cycles" --result "$game/result.json" \
+    >"$game/fieldsim.txt" 2>&1 &
+  local sim=$! port
+  port=$(port_of "$game/fieldsim.txt")
+  for team in VEXA3D RIVALS; do
+    VEXA3D="$repo/$build/vexa3d" VEXA_RUN_DIR="$game/run" scripts/start-team.sh 127.0.0.1 "$port" \
+      "$team" >/dev/null
+  done
+  wait "$sim"
+  echo "load after:  $(uptime)"
+  /usr/bin/python3 scripts/match-figures.py "$game/result.json"
+  rm -rf "$game"
+}
+
 case "${1:-}" in
   cycle) google_benchmark cycle_bench ;;
   parser) google_benchmark parser_bench ;;
@@ -212,5 +250,7 @@ case "${1:-}" in
   step) step ;;
   experiment) experiment ;;
   live) live ;;
-  *) sed -n '2,11p' "$0" >&2; exit 2 ;;
+  contact) contact ;;
+  match) match "${2:-}" ;;
+  *) sed -n '2,13p' "$0" >&2; exit 2 ;;
 esac

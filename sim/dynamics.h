@@ -26,6 +26,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "body.h"
@@ -75,6 +76,7 @@ struct RobotRecord {
   // During the last cycle:
   bool touches_ball = false;  // a part of it touched the ball
   bool reset = false;         // it blew up and was put back
+  bool laid_flat = false;     // ...laid flat, having blown up again soon after the last time
 };
 
 struct BallRecord {
@@ -87,6 +89,8 @@ struct CycleRecord {
   std::vector<RobotRecord> robots;  // every robot, by its number
   BallRecord ball;
   bool rebuilt = false;  // an engine error: the whole world was rebuilt, every robot put back
+  // Pairs of robots (the smaller number first) that touched each other.
+  std::vector<std::pair<int, int>> touching;
 };
 
 class Dynamics {

@@ -128,6 +128,12 @@ bool toWorld(const std::string& text, WorldKind& world) {
   return true;
 }
 
+bool toRobotContact(const std::string& text, bool& joined) {
+  if (text != "one-sided" && text != "joined") return false;
+  joined = text == "joined";
+  return true;
+}
+
 bool toSolver(const std::string& text, bool& quick) {
   if (text != "step" && text != "quick") return false;
   quick = text == "quick";
@@ -154,6 +160,9 @@ std::string readValue(Options& options, const std::string& flag, const std::stri
   if (flag == "--reply-timeout") ok = toInt(value, 1, 600000, options.reply_timeout_ms);
   if (flag == "--world") ok = toWorld(value, options.world);
   if (flag == "--solver") ok = toSolver(value, options.physics.quick_step);
+  if (flag == "--robot-contact") {
+    ok = toRobotContact(value, options.physics.joined_robot_contacts);
+  }
   if (flag == "--trace") options.trace_file = value;
   if (flag == "--svg") options.svg_file = value;
   if (flag == "--replay") options.replay_file = value;
@@ -164,8 +173,9 @@ std::string readValue(Options& options, const std::string& flag, const std::stri
 
 bool takesValue(const std::string& flag) {
   for (const char* name : {"--port", "--cycles", "--agents", "--join-timeout", "--reply-timeout",
-                           "--ball", "--push", "--knock", "--world", "--cfm", "--solver", "--trace",
-                           "--svg", "--replay", "--result", "--progress", "--live-host"}) {
+                           "--ball", "--push", "--knock", "--world", "--cfm", "--solver",
+                           "--robot-contact", "--trace", "--svg", "--replay", "--result",
+                           "--progress", "--live-host"}) {
     if (flag == name) return true;
   }
   return false;
@@ -181,7 +191,7 @@ bool isOption(const std::string& arg) {
 // engine to set.
 std::string worldMismatch(const Options& options, const std::set<std::string>& given) {
   if (options.world != WorldKind::kKinematic) return "";
-  for (const char* flag : {"--cfm", "--solver"}) {
+  for (const char* flag : {"--cfm", "--solver", "--robot-contact"}) {
     if (given.count(flag) > 0) {
       return std::string(flag) + " applies to the physics world only, not to --world kinematic";
     }
@@ -261,6 +271,9 @@ std::string usage() {
       "                      (default %g)\n"
       "  --solver S          physics: step (default, dWorldStep) or quick (dWorldQuickStep,\n"
       "                      %d iterations)\n"
+      "  --robot-contact C   physics: one-sided (default: each robot meets another as a\n"
+      "                      moving obstacle, its own island of the solver) or joined\n"
+      "                      (contacts join the two robots, one island, as the ground's do)\n"
       "  --trace FILE        one line per cycle: cycle, play mode, ball, robots' poses\n"
       "  --svg FILE          a picture of the field with the robots' and the ball's paths\n"
       "  --replay FILE       a page (HTML) that plays the game back in a browser, offline\n"

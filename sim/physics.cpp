@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iostream>
 #include <stdexcept>
+#include <utility>
 
 #include "formatted.h"
 
@@ -86,6 +87,10 @@ dSurfaceParameters ballSurface() {
 
 Vec3 toVec3(const dReal* v) {
   return {v[0], v[1], v[2]};
+}
+
+double dot(Vec3 a, const dReal* b) {
+  return a.x * b[0] + a.y * b[1] + a.z * b[2];
 }
 
 const PhysicsRobot::PartTag* tagOf(dGeomID geom) {
@@ -178,6 +183,8 @@ CycleRecord PhysicsDynamics::step(const std::vector<RobotCommand>& commands, boo
   }
   applyDrag(ball_, kBallDrag, kBallSpinDrag);
   rebuilt_ = false;
+  robot_depth_ = 0;
+  touching_.clear();
   try {
     stepEngine();
   } catch (const EngineFailure& failure) {
@@ -193,6 +200,7 @@ CycleRecord PhysicsDynamics::step(const std::vector<RobotCommand>& commands, boo
   for (std::size_t r = 0; r < robots_.size(); ++r) cycle.robots.push_back(record(r));
   cycle.ball = ball();
   cycle.rebuilt = rebuilt_;
+  cycle.touching.assign(touching_.begin(), touching_.end());
   return cycle;
 }
 
@@ -209,6 +217,7 @@ RobotRecord PhysicsDynamics::record(int robot) const {
   out.feet = {bodies.pose(kLFoot).position, bodies.pose(kRFoot).position};
   out.touches_ball = bodies.touches_ball;
   out.reset = bodies.reset;
+  out.laid_flat = bodies.laid_flat;
   return out;
 }
 
@@ -234,31 +243,97 @@ void PhysicsDynamics::collide(dGeomID a, dGeomID b) {
   dContactGeom found[kMaxContacts];
   const int count = dCollide(a, b, kMaxContacts, found, sizeof(dContactGeom));
   if (count == 0) return;
+  const bool robots = tagOf(a) != nullptr && tagOf(b) != nullptr;
+  if (robots) noteTouching(found, count);
+  if (robots && !settings_.joined_robot_contacts) {
+    for (int i = 0; i < count; ++i) touch(found[i]);
+    return;
+  }
   const bool with_ball = a == ball_geom_ || b == ball_geom_;
   const dSurfaceParameters surface = with_ball ? ballSurface() : robotSurface();
-  const dGeomID geoms[2] = {a, b};
   for (int i = 0; i < count; ++i) {
     dContact contact{};
     contact.surface = surface;
     contact.geom = found[i];
     const dJointID joint = dJointCreateContact(world_, contacts_, &contact);
     dJointAttach(joint, dGeomGetBody(a), dGeomGetBody(b));
-    dJointFeedback* feedback = nullptr;
-    for (dGeomID geom : geoms) {
-      const int leg = legOfFoot(tagOf(geom));
-      if (leg < 0) continue;
-      if (feedback == nullptr) {
-        feedback = &feedback_.emplace_back();
-        dJointSetFeedback(joint, feedback);
-      }
-      // The engine makes a body the first whenever the other is the ground.
-      const bool first = dJointGetBody(joint, 0) == dGeomGetBody(geom);
-      foot_contacts_.push_back({tagOf(geom)->robot, leg, first, toVec3(found[i].pos), feedback});
-    }
+    for (dGeomID geom : {a, b}) watchFoot(joint, geom, found[i].pos);
   }
   if (!with_ball) return;
   const PhysicsRobot::PartTag* robot_tag = tagOf(a == ball_geom_ ? b : a);
   if (robot_tag != nullptr) robot_tag->robot->touches_ball = true;
+}
+
+// A contact on a foot is read, after the step, into its robot's foot sensor.
+void PhysicsDynamics::watchFoot(dJointID joint, dGeomID geom, const dReal* point) {
+  const int leg = legOfFoot(tagOf(geom));
+  if (leg < 0) return;
+  // Two feet that meet share their contact's one record.
+  dJointFeedback* feedback = dJointGetFeedback(joint);
+  if (feedback == nullptr) {
+    feedback = &feedback_.emplace_back();
+    dJointSetFeedback(joint, feedback);
+  }
+  // The engine makes a body the first whenever the other is the ground.
+  const bool first = dJointGetBody(joint, 0) == dGeomGetBody(geom);
+  foot_contacts_.push_back({tagOf(geom)->robot, leg, first, toVec3(point), feedback});
+}
+
+// Two robots' parts meet. Each part gets a contact of its own, attached to
+// it alone, against the other part's surface moving at the pair's common
+// velocity at that point: the two parts' velocities there weighted by their
+// masses, as a perfectly inelastic impact of the two parts alone would
+// leave them. Each contact corrects half the depth, so that the two
+// together close it as fast as one contact between them would. No joint
+// links the two robots: each stays its own island of the stepper, whose
+// cost grows with the cube of an island's rows.
+void PhysicsDynamics::touch(const dContactGeom& found) {
+  const dBodyID bodies[2] = {dGeomGetBody(found.g1), dGeomGetBody(found.g2)};
+  Vec3 momentum;
+  double mass = 0;
+  for (dBodyID body : bodies) {
+    dVector3 v;
+    dBodyGetPointVel(body, found.pos[0], found.pos[1], found.pos[2], v);
+    dMass m;
+    dBodyGetMass(body, &m);
+    momentum = momentum + Vec3{m.mass * v[0], m.mass * v[1], m.mass * v[2]};
+    mass += m.mass;
+  }
+  const Vec3 common{momentum.x / mass, momentum.y / mass, momentum.z / mass};
+  for (int side = 0; side < 2; ++side) {
+    dContact contact{};
+    contact.geom = found;
+    if (side == 1) {
+      std::swap(contact.geom.g1, contact.geom.g2);
+      for (int i = 0; i < 3; ++i) contact.geom.normal[i] = -found.normal[i];
+    }
+    contact.surface = robotSurface();
+    contact.surface.soft_erp = kRobotSoftErp / 2;
+    contact.surface.mode |= dContactFDir1 | dContactMotion1 | dContactMotion2 | dContactMotionN;
+    // The friction's directions, as the engine would choose them.
+    dVector3 second;
+    dPlaneSpace(contact.geom.normal, contact.fdir1, second);
+    dCalcVectorCross3(second, contact.geom.normal, contact.fdir1);
+    contact.surface.motionN = dot(common, contact.geom.normal);
+    contact.surface.motion1 = dot(common, contact.fdir1);
+    contact.surface.motion2 = dot(common, second);
+    const dJointID joint = dJointCreateContact(world_, contacts_, &contact);
+    dJointAttach(joint, bodies[side], nullptr);
+    watchFoot(joint, contact.geom.g1, found.pos);
+  }
+}
+
+void PhysicsDynamics::noteTouching(const dContactGeom* found, int count) {
+  for (int i = 0; i < count; ++i) robot_depth_ = std::max(robot_depth_, double{found[i].depth});
+  touching_.emplace(
+      std::minmax(indexOf(tagOf(found[0].g1)->robot), indexOf(tagOf(found[0].g2)->robot)));
+}
+
+int PhysicsDynamics::indexOf(const PhysicsRobot* robot) const {
+  for (std::size_t r = 0; r < robots_.size(); ++r) {
+    if (robots_[r].get() == robot) return static_cast<int>(r);
+  }
+  return -1;
 }
 
 void PhysicsDynamics::readFeet() {
@@ -304,11 +379,15 @@ void PhysicsDynamics::readFeet() {
 void PhysicsDynamics::checkRobots() {
   for (const auto& robot : robots_) {
     robot->reset = !robot->sane();
-    if (robot->reset) {
-      robot->assemble(robot->good);
+    robot->laid_flat = robot->reset && robot->good_steps < kResetLoopCycles;
+    if (robot->laid_flat) {
+      robot->layFlat(robot->good);
+    } else if (robot->reset) {
+      robot->putBack(robot->good);
     } else {
       robot->good = robot->posture();
     }
+    robot->good_steps = robot->reset ? 0 : robot->good_steps + 1;
   }
   const Vec3 p = toVec3(dBodyGetPosition(ball_));
   const Vec3 v = toVec3(dBodyGetLinearVel(ball_));
@@ -338,7 +417,7 @@ void PhysicsDynamics::rebuild() {
   createWorld();
   for (std::size_t r = 0; r < postures.size(); ++r) {
     robots_.push_back(std::make_unique<PhysicsRobot>(world_, space_, Vec2{}, 90));
-    robots_.back()->assemble(postures[r]);
+    robots_.back()->putBack(postures[r]);
     robots_.back()->good = postures[r];
     robots_.back()->setEnabled(enabled[r]);
   }
@@ -366,8 +445,9 @@ std::array<PartPose, kPartCount> PhysicsDynamics::partPoses(int robot) const {
 }
 
 std::string PhysicsDynamics::engine() const {
-  return formatted("%s, world CFM %g", settings_.quick_step ? "dWorldQuickStep" : "dWorldStep",
-                   settings_.cfm);
+  return formatted("%s, world CFM %g, %s robot contacts",
+                   settings_.quick_step ? "dWorldQuickStep" : "dWorldStep", settings_.cfm,
+                   settings_.joined_robot_contacts ? "joined" : "one-sided");
 }
 
 int PhysicsDynamics::engineMessages() const {

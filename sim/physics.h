@@ -9,6 +9,13 @@
 //   for its joint) and stops at the joints' ranges; drag on every part. A
 //   robot on the ground: unbounded friction, slip, soft ERP and CFM, no
 //   bounce.
+// - Two robots that touch: each part in contact gets a contact of its own,
+//   attached to it alone, against the other part's surface moving at the
+//   pair's common velocity there (their velocities weighted by their
+//   masses), each correcting half the depth. No joint links two robots, so
+//   each robot stays its own island of the stepper: robots in a heap cost
+//   what robots apart cost. Contacts with the ground and the ball join
+//   both bodies, as the engine's contacts do.
 // - The ball: its radius and mass, drag and spin drag, bounce above a
 //   speed, slip, soft ERP and CFM.
 // - Drag is a force against the motion, applied before every step by one
@@ -20,9 +27,12 @@
 //   not finite, out of bounds or torn at a joint (the stepper can blow up) is
 //   put back, at rest, in its posture of the last good cycle (torso pose and
 //   joint angles, every part placed from the robot's table, so that no joint
-//   error is left to blow it up again), and its record says so. An internal
-//   error of the engine, which would abort the process, rebuilds the whole
-//   world from the last good postures instead.
+//   error is left to blow it up again), every joint at least
+//   kResetStopMargin inside its range (at a stop, a motor driving away from
+//   it would tear the leg again at once); one that blows up again within
+//   kResetLoopCycles of that is laid flat on its back instead. Its record
+//   says which. An internal error of the engine, which would abort the
+//   process, rebuilds the whole world from the last good postures instead.
 // - The records: a robot's place and heading are its torso's, its feet are
 //   on the ground in a cycle in which a contact pushes them, and it touches
 //   the ball in a cycle in which any of its parts does.
@@ -33,6 +43,8 @@
 
 #include <deque>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "dynamics.h"
@@ -45,6 +57,9 @@ struct PhysicsSettings {
   double cfm = physics::kWorldCfm;               // the world's constraint force mixing
   bool quick_step = false;                       // dWorldQuickStep instead of dWorldStep
   double max_torque = physics::kMaxMotorTorque;  // N m of every motor
+  // Robots touch through contacts that join them, as the ground's do, in one
+  // island of the stepper, instead of one-sided contacts (for comparison).
+  bool joined_robot_contacts = false;
 };
 
 class PhysicsDynamics : public Dynamics {
@@ -73,6 +88,8 @@ class PhysicsDynamics : public Dynamics {
   void lift(int robot, double torso_height);
   void throwBall(Vec3 position, Vec3 velocity);
   PhysicsRobot& bodies(int robot) const { return *robots_[robot]; }
+  // The deepest any two robots' parts were in each other at the last step.
+  double robotDepth() const { return robot_depth_; }
 
  private:
   struct FootContact {
@@ -87,6 +104,10 @@ class PhysicsDynamics : public Dynamics {
   void destroyWorld();
   static void nearCallback(void* data, dGeomID a, dGeomID b);
   void collide(dGeomID a, dGeomID b);
+  void watchFoot(dJointID joint, dGeomID geom, const dReal* point);
+  void touch(const dContactGeom& found);
+  void noteTouching(const dContactGeom* found, int count);
+  int indexOf(const PhysicsRobot* robot) const;
   void stepEngine();
   void rebuild();
   void readFeet();
@@ -106,6 +127,8 @@ class PhysicsDynamics : public Dynamics {
 
   std::deque<dJointFeedback> feedback_;
   std::vector<FootContact> foot_contacts_;
+  std::set<std::pair<int, int>> touching_;
+  double robot_depth_ = 0;
 };
 
 }  // namespace fieldsim

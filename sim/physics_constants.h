@@ -61,6 +61,19 @@ constexpr double kMaxSpeed = 100;     // m/s
 constexpr double kMaxSpin = 1000;     // rad/s
 constexpr double kMaxJointGap = 0.5;  // m between a hinge's two anchors
 
+// Putting a blown-up robot back. A hinge resting exactly at its stop while
+// its motor drives it away gets the motor's whole torque as a free torque
+// for the step (the engine's fudge factor, 1 by default); on the tiny hip
+// and ankle spheres that tears the leg, so a robot put back there blows up
+// again at once, every cycle. Its joints are put this far inside their
+// ranges instead.
+constexpr double kResetStopMargin = 1;  // degrees
+// A robot that blows up again within this many cycles of being put back is
+// laid flat instead: on its back, every joint at 0 (at least the margin
+// inside its range), its lowest part this high above the ground, at rest.
+constexpr int kResetLoopCycles = 5;
+constexpr double kLaidFlatClearance = 0.01;  // m
+
 }  // namespace fieldsim::physics
 
 #endif

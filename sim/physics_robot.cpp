@@ -143,6 +143,43 @@ void PhysicsRobot::assemble(const Posture& posture) {
   setState(state, true);
 }
 
+namespace {
+
+Body insideStops(Body body) {
+  for (int j = 0; j < kJointCount; ++j) {
+    const JointInfo& info = jointInfo(j);
+    body.setAngle(j, std::clamp(body.angle(j), info.min_degrees + kResetStopMargin,
+                                info.max_degrees - kResetStopMargin));
+  }
+  return body;
+}
+
+}  // namespace
+
+void PhysicsRobot::putBack(const Posture& posture) {
+  assemble({posture.torso_position, posture.torso_orientation, insideStops(posture.angles)});
+}
+
+Posture onItsBack(Vec3 torso, double heading, const Body& angles) {
+  return {torso, facing(heading) * axisAngle({1, 0, 0}, kPi / 2), angles};
+}
+
+void PhysicsRobot::layFlat(const Posture& posture) {
+  const Vec3 forward = rotate(posture.torso_orientation, {0, 1, 0});
+  const double heading = degrees(std::atan2(forward.y, forward.x));
+  Posture flat = onItsBack(posture.torso_position, heading, insideStops({}));
+  assemble(flat);
+  double lowest = kInfinite;
+  for (dGeomID geom : geoms_) {
+    if (geom == nullptr) continue;
+    dReal box[6];
+    dGeomGetAABB(geom, box);
+    lowest = std::min(lowest, static_cast<double>(box[4]));
+  }
+  flat.torso_position.z += kLaidFlatClearance - lowest;
+  assemble(flat);
+}
+
 // A force over the next step that gives the impulse, along the torso's
 // forward axis (its y column) made horizontal and turned anticlockwise by
 // the direction: from the right (90) it pushes the robot to its left.

@@ -33,6 +33,10 @@ struct Posture {
   Body angles;
 };
 
+// Lying on its back with its torso's centre at `torso`, its feet towards
+// `heading` (degrees), its joints at `angles`.
+Posture onItsBack(Vec3 torso, double heading, const Body& angles);
+
 class PhysicsRobot {
  public:
   // What a geom of the robot tells the collision handler.
@@ -57,6 +61,13 @@ class PhysicsRobot {
   Posture posture() const;
   // Every part where the posture puts it, at rest.
   void assemble(const Posture& posture);
+  // After a blow-up: the posture with every joint kResetStopMargin inside
+  // its range, at rest.
+  void putBack(const Posture& posture);
+  // After blow-ups in a row: on its back where the posture was, facing its
+  // way, every joint at 0 or the margin inside its range, clear of the
+  // ground, at rest.
+  void layFlat(const Posture& posture);
   // A horizontal impulse (N s) on the torso, from `direction` degrees in
   // its own frame (0 from behind).
   void push(double impulse, double direction);
@@ -79,11 +90,13 @@ class PhysicsRobot {
 
   // Of the last step: the feet's contacts, read into the foot's frame;
   // whether any part touched the ball; whether the robot blew up and was
-  // put back (its feet do not read then).
+  // put back (its feet do not read then), and whether it was laid flat.
   std::array<std::optional<FootForce>, 2> feet;
   bool touches_ball = false;
   bool reset = false;
-  Posture good;  // after the last good step
+  bool laid_flat = false;
+  Posture good;                                // after the last good step
+  int good_steps = physics::kResetLoopCycles;  // since it was last put back
 
  private:
   dSpaceID space_;

@@ -86,6 +86,7 @@ std::string engineLine(const World& world) {
   for (const Robot& robot : world.robots()) {
     if (robot.stats.blow_ups == 0) continue;
     who += formatted(" %s %d", robot.label().c_str(), robot.stats.blow_ups);
+    if (robot.stats.laid_flat > 0) who += formatted(" (%d laid flat)", robot.stats.laid_flat);
   }
   if (!who.empty()) out += "; robots reset:" + who;
   return out + formatted("; %d engine messages\n", world.dynamics().engineMessages());

@@ -30,7 +30,9 @@ std::string commandJson(const std::vector<std::string>& command) {
 std::string worldJson(const Options& options) {
   if (options.world == WorldKind::kKinematic) return "{\"kind\": \"kinematic\"}";
   return "{\"kind\": \"physics\", \"cfm\": " + jsonNumber(options.physics.cfm) +
-         ", \"solver\": " + (options.physics.quick_step ? "\"quick\"" : "\"step\"") + "}";
+         ", \"solver\": " + (options.physics.quick_step ? "\"quick\"" : "\"step\"") +
+         ", \"robot_contact\": " +
+         (options.physics.joined_robot_contacts ? "\"joined\"" : "\"one-sided\"") + "}";
 }
 
 std::string poseJson(const Pose& pose) {
@@ -46,9 +48,9 @@ std::string robotJson(const Robot& robot) {
   out += formatted(
       "\"beams\": %d, \"steps\": %d, \"side_steps\": %d, \"kicks\": %d, \"falls\": %d, "
       "\"get_ups\": %d, \"late_replies\": %d, \"messages_in\": %d, \"messages_out\": %d, "
-      "\"blow_ups\": %d, \"left_early\": %s,\n     ",
+      "\"blow_ups\": %d, \"laid_flat\": %d, \"left_early\": %s,\n     ",
       s.beams, s.steps, s.side_steps, s.kicks, s.falls, s.get_ups, s.late_replies, s.messages_in,
-      s.messages_out, s.blow_ups, robot.present ? "false" : "true");
+      s.messages_out, s.blow_ups, s.laid_flat, robot.present ? "false" : "true");
   out += "\"start\": " + (robot.start ? "{" + poseJson(*robot.start) + "}" : std::string("null"));
   return out + ", \"end\": {" + poseJson(robot.pose()) +
          ", \"torso_height\": " + jsonNumber(robot.record.torso_height) +
@@ -73,7 +75,8 @@ std::string eventDetails(const Event& event) {
     case EventKind::kKick:
       return ", \"ball_speed\": " + jsonNumber(event.ball_speed);
     case EventKind::kBlowUp:
-      return event.rebuild ? ", \"rebuild\": true" : "";
+      return std::string(event.rebuild ? ", \"rebuild\": true" : "") +
+             (event.laid_flat ? ", \"laid_flat\": true" : "");
     default:
       return "";
   }
@@ -85,6 +88,20 @@ std::string eventJson(const Event& event) {
   const bool has_robot = event.kind != EventKind::kPlayMode && event.kind != EventKind::kGoal;
   if (has_robot) out += ", \"robot\": " + nameOrNull(event.robot);
   return out + eventDetails(event) + "}";
+}
+
+// A window's figures, with its times when they were taken.
+std::string windowJson(const Window& window, const std::vector<WindowTime>& times, std::size_t i) {
+  const WindowTime time = i < times.size() ? times[i] : WindowTime{};
+  const auto rate = [&](double seconds) {
+    return seconds > 0 ? jsonNumber(window.cycles / seconds) : std::string("null");
+  };
+  return formatted("{\"first_cycle\": %d, \"cycles\": %d, ", window.first_cycle, window.cycles) +
+         "\"wall_seconds\": " + jsonNumber(time.wall_seconds) +
+         ", \"cycles_per_second\": " + rate(time.wall_seconds) +
+         ", \"processor_seconds\": " + jsonNumber(time.processor_seconds) +
+         ", \"cycles_per_processor_second\": " + rate(time.processor_seconds) +
+         formatted(", \"largest_touching_group\": %d}", window.largest_touching_group);
 }
 
 template <typename Items, typename ToJson>
@@ -119,6 +136,10 @@ std::string resultJson(const World& world, const Options& options, const GameEnd
   out += ",\n  \"robots\": " +
          list(world.robotsInTeamOrder(), [](const Robot* robot) { return robotJson(*robot); });
   out += ",\n  \"events\": " + list(world.events(), eventJson);
+  std::size_t i = 0;
+  out += ",\n  \"windows\": " + list(world.windows(), [&](const Window& window) {
+           return windowJson(window, end.window_times, i++);
+         });
   return out + "\n}\n";
 }
 

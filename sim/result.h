@@ -9,6 +9,7 @@
 #define FIELDSIM_RESULT_H
 
 #include <string>
+#include <vector>
 
 #include "options.h"
 #include "world.h"
@@ -17,12 +18,21 @@ namespace fieldsim {
 
 constexpr int kResultFormat = 1;
 
+// How long a window of the game took: by the wall clock, and fieldsim's
+// own processor time (which other work on the machine disturbs less).
+struct WindowTime {
+  double wall_seconds = 0;
+  double processor_seconds = 0;
+};
+
 // How the game ended: "completed", "interrupted", "no-agents" or "error",
 // and why (empty for a completed game).
 struct GameEnd {
   std::string status;
   std::string reason;
   double wall_seconds = 0;  // from the kick-off to the end
+  // Of each window of the game (World::windows), in order.
+  std::vector<WindowTime> window_times{};
 };
 
 std::string resultJson(const World& world, const Options& options, const GameEnd& end);

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <iostream>
 
 #include "kinematic.h"
@@ -153,8 +154,20 @@ void Server::warnOfAbsentPushes() const {
 GameEnd Server::play() {
   kick_off_time_ = Clock::now();
   GameEnd end{"completed", ""};
+  std::vector<WindowTime> window_times;
+  auto window_start = kick_off_time_;
+  std::clock_t window_clock = std::clock();
+  const auto closeWindow = [&] {
+    const auto now = Clock::now();
+    const std::clock_t clock = std::clock();
+    window_times.push_back({std::chrono::duration<double>(now - window_start).count(),
+                            static_cast<double>(clock - window_clock) / CLOCKS_PER_SEC});
+    window_start = now;
+    window_clock = clock;
+  };
   while (!stop_requested) {
     playCycle();
+    if (world_.cycle() % kWindowCycles == 0) closeWindow();
     if (options_.cycles > 0 && world_.cycle() >= options_.cycles) break;
     if (playingCount() == 0) {
       std::cout << "fieldsim: every agent has left\n";
@@ -162,10 +175,12 @@ GameEnd Server::play() {
       break;
     }
   }
+  if (world_.windows().size() > window_times.size()) closeWindow();
   if (stop_requested) {
     end = {"interrupted", stopReason()};
     std::cout << "fieldsim: " << end.reason << "\n";
   }
+  end.window_times = window_times;
   end.wall_seconds = secondsSinceKickOff();
   return end;
 }

@@ -45,6 +45,20 @@ const char* eventName(EventKind kind) {
   return kNames[static_cast<int>(kind)];
 }
 
+int largestTouchingGroup(int robots, const std::vector<std::pair<int, int>>& touching) {
+  std::vector<int> group(robots);
+  for (int r = 0; r < robots; ++r) group[r] = r;
+  const auto root = [&](int r) {
+    while (group[r] != r) r = group[r] = group[group[r]];
+    return r;
+  };
+  for (const auto& [a, b] : touching) group[root(a)] = root(b);
+  std::vector<int> size(robots);
+  int largest = 0;
+  for (int r = 0; r < robots; ++r) largest = std::max(largest, ++size[root(r)]);
+  return largest;
+}
+
 double distance(Vec2 a, Vec2 b) {
   return std::hypot(a.x - b.x, a.y - b.y);
 }
@@ -214,6 +228,7 @@ void World::step() {
   const CycleRecord cycle = dynamics_->step(commands, in_play);
   for (Robot& robot : robots_) robot.record = cycle.robots[robot.id];
   countBlowUps(cycle);
+  measureWindow(cycle);
   for (Robot& robot : robots_) countSteps(robot);
   countKicks(cycle.ball, in_play);
   ruleBall(from, cycle.ball.position);
@@ -261,13 +276,22 @@ void World::countBlowUps(const CycleRecord& cycle) {
   for (Robot& robot : robots_) {
     if (!robot.record.reset) continue;
     ++robot.stats.blow_ups;
+    robot.stats.laid_flat += robot.record.laid_flat;
     ++blow_ups_;
-    addEvent(cycle_ + 1, EventKind::kBlowUp, &robot);
+    addEvent(cycle_ + 1, EventKind::kBlowUp, &robot).laid_flat = robot.record.laid_flat;
   }
   if (cycle.ball.reset) {
     ++blow_ups_;
     addEvent(cycle_ + 1, EventKind::kBlowUp);
   }
+}
+
+void World::measureWindow(const CycleRecord& cycle) {
+  if (cycle_ % kWindowCycles == 0) windows_.push_back({cycle_, 0, 0});
+  Window& window = windows_.back();
+  ++window.cycles;
+  const int group = largestTouchingGroup(static_cast<int>(robots_.size()), cycle.touching);
+  window.largest_touching_group = std::max(window.largest_touching_group, group);
 }
 
 // A foot that lands after a while in the air has stepped: sideways when it

@@ -14,7 +14,8 @@
 //   kKickBallSpeed or faster, while the ball is in play;
 // - near the ball: the first cycle after each kick-off at which a robot's
 //   torso's centre comes within kNearBall of the ball's centre;
-// - a blow-up: the dynamics put a robot or the ball back.
+// - a blow-up: the dynamics put a robot or the ball back (a robot that
+//   blew up again soon after is laid flat: counted apart as well).
 // An event's cycle is that of the first trace line that shows it: what
 // happens in a step has the number after it, what agents and options do
 // between steps the number of the cycle their perception was.
@@ -61,6 +62,8 @@ constexpr double kNearBall = 0.35;      // metres
 // withstands 2.25 N s on its torso from behind and falls from 2.5 N s; the
 // default push gives twice that.
 constexpr double kDefaultPushImpulse = 5;  // N s
+// The game is measured in windows of this many cycles from the first.
+constexpr int kWindowCycles = 500;
 
 struct RobotStats {
   int beams = 0;
@@ -73,7 +76,16 @@ struct RobotStats {
   int messages_in = 0;
   int messages_out = 0;
   int late_replies = 0;
-  int blow_ups = 0;  // times the dynamics put it back
+  int blow_ups = 0;   // times the dynamics put it back
+  int laid_flat = 0;  // of those, times it was laid flat instead of put back as it was
+};
+
+// A window of the game: its cycles and the most robots joined by touching,
+// one touching the next, in any of its cycles (1 when no two touched).
+struct Window {
+  int first_cycle = 0;
+  int cycles = 0;
+  int largest_touching_group = 0;
 };
 
 struct Pose {
@@ -141,6 +153,7 @@ struct Event {
   double distance = 0;                       // near-ball: metres
   double ball_speed = 0;                     // kick: metres per second after it
   bool rebuild = false;                      // blow-up: the world was rebuilt
+  bool laid_flat = false;                    // blow-up: the robot was laid flat
 };
 
 class World {
@@ -200,6 +213,8 @@ class World {
   // many times the world was rebuilt.
   int blowUps() const { return blow_ups_; }
   int rebuilds() const { return rebuilds_; }
+  // Every window begun, the last one maybe shorter.
+  const std::vector<Window>& windows() const { return windows_; }
 
   // For the replay, in both worlds: every part of a robot in field
   // coordinates, and the vertical force under each foot (left, right; 0 for
@@ -213,6 +228,7 @@ class World {
   bool ballInPlay() const;
   void setMode(PlayMode mode);
   void countBlowUps(const CycleRecord& cycle);
+  void measureWindow(const CycleRecord& cycle);
   void countKicks(const BallRecord& ball, bool ball_in_play);
   void ruleBall(Vec2 from, Vec3 to);
   bool checkGoal(Vec2 from, Vec3 to);
@@ -236,8 +252,12 @@ class World {
   int rebuilds_ = 0;
   std::vector<Robot> robots_;
   std::vector<Event> events_;
+  std::vector<Window> windows_;
 };
 
+// The most robots joined by touching, one touching the next: 1 when no two
+// touch, 0 without robots.
+int largestTouchingGroup(int robots, const std::vector<std::pair<int, int>>& touching);
 double distance(Vec2 a, Vec2 b);
 // Keeps a point within the margin robots may stray into past the lines.
 void keepNearField(Vec2& point);

@@ -2,7 +2,8 @@
 # The result file agrees with what fieldsim prints, in either world: in a
 # short game with a push, every count of every agent's summary line, the
 # score and the cycles are the file's, each count is its number of events,
-# and the events come in cycle order. A game ended by SIGTERM leaves a whole
+# the events come in cycle order and the windows of 500 cycles cover the
+# game. A game ended by SIGTERM leaves a whole
 # file, status "interrupted", with every cycle it played.
 #
 #   results.sh FIELDSIM VEXA3D SOURCE_DIR
@@ -35,6 +36,17 @@ for robot in r["robots"]:
 score = re.search(r"^score: \S+ (\d+):(\d+)", printed, re.M).groups()
 expect("score", [r["score"]["left"], r["score"]["right"]], [int(s) for s in score])
 expect("cycles", r["cycles"], int(re.search(r"game over after (\d+) cycles", printed).group(1)))
+for robot in r["robots"]:
+    expect(robot["label"] + " laid flat", robot["laid_flat"],
+           sum(e["kind"] == "blow-up" and e["robot"] == robot["label"] and e.get("laid_flat", False)
+               for e in r["events"]))
+# Windows of 500 cycles cover the game, each timed; one robot touches nobody.
+windows = r["windows"]
+expect("cycles of the windows", sum(w["cycles"] for w in windows), r["cycles"])
+expect("first cycles", [w["first_cycle"] for w in windows], list(range(0, r["cycles"], 500)))
+expect("timed windows", all(w["cycles_per_second"] > 0 and w["cycles_per_processor_second"] > 0
+                            for w in windows), True)
+expect("touching groups", {w["largest_touching_group"] for w in windows} - {1}, set())
 cycles = [e["cycle"] for e in r["events"]]
 expect("events in cycle order", cycles, sorted(cycles))
 print("\n".join(problems))
@@ -50,7 +62,7 @@ play() {
   [ -z "$problems" ] || fail "the result file and the summary disagree: $problems"
 }
 
-play --world kinematic --cycles 400 --push L2@300
+play --world kinematic --cycles 700 --push L2@300
 [ "$(result '[r["status"], r["world"], robot("L2")["falls"]]')" = \
   '["completed", {"kind": "kinematic"}, 1]' ] || fail "not a completed kinematic game with a fall"
 play --world physics --cycles 300 --push L2@200:5:180

@@ -73,8 +73,9 @@ TEST(OptionsTest, TheHelpListsTheOptionsWithTheirDefaults) {
   const std::string help = usage();
   for (const char* text :
        {"--push LABEL@CYCLE[:IMPULSE[:DIRECTION]]", "(default 5)", "--knock UNUM@CYCLE",
-        "(default 1e-05)", "20 iterations", "--result FILE", "--progress FILE", "a line every 3 s",
-        "--live [PORT]", "(default 3300;", "--live-host ADDRESS"}) {
+        "(default 1e-05)", "20 iterations", "--robot-contact C", "--result FILE",
+        "--progress FILE", "a line every 3 s", "--live [PORT]", "(default 3300;",
+        "--live-host ADDRESS"}) {
     EXPECT_NE(help.find(text), std::string::npos) << text;
   }
 }

@@ -271,5 +271,66 @@ TEST_F(BlowUpTest, ABlownUpRobotIsPutBackAndCountedAndTheGameGoesOn) {
   EXPECT_EQ(world_->cycle(), 510);
 }
 
+// A robot put at rest with its left hip's three joints at their lower
+// stops, its motors driving them away from there: the engine hands each
+// motor's whole torque to the tiny hip spheres as a free torque, and the
+// leg tears. Put back at its stops, it tore again every cycle; put back
+// inside them, it moves on.
+TEST_F(PhysicsTest, ARobotThatBlewUpAtItsStopsIsPutBackInsideThemAndDoesNotBlowUpAgain) {
+  Body hip_at_stops;
+  for (int joint : {kLle1, kLle2, kLle3}) {
+    hip_at_stops.setAngle(joint, jointInfo(joint).min_degrees);
+  }
+  PhysicsRobot& bodies = physics_->bodies(id_);
+  bodies.good = {bodies.torsoPosition(), bodies.posture().torso_orientation, hip_at_stops};
+  bodies.assemble(bodies.good);
+  world_->command(id_, kLle1, 3.9);
+  world_->command(id_, kLle2, 1.2);
+  world_->command(id_, kLle3, 0.5);
+  run(100);
+  EXPECT_EQ(robot().stats.blow_ups, 1);
+  EXPECT_EQ(robot().stats.laid_flat, 0);
+  EXPECT_GT(bodies.angle(kLle1), jointInfo(kLle1).min_degrees + physics::kResetStopMargin);
+}
+
+// A robot that blows up again within a few cycles of being put back is
+// laid flat instead, and counted apart: on its back where it was, every
+// joint inside its range, clear of the ground, at rest. After that many
+// good cycles a blow-up puts it back as it was again.
+TEST_F(PhysicsTest, ARobotThatBlowsUpAgainSoonIsLaidFlatAndCountedApart) {
+  PhysicsRobot& bodies = physics_->bodies(id_);
+  const auto tearOffItsFoot = [&] {
+    const Vec3 foot = bodies.pose(kLFoot).position;
+    dBodySetPosition(bodies.body(kLFoot), foot.x + 2, foot.y, foot.z);
+    world_->step();
+  };
+  run(20);
+  tearOffItsFoot();
+  EXPECT_GT(torso().z, 0.35);
+  run(physics::kResetLoopCycles - 1);
+  tearOffItsFoot();
+  EXPECT_EQ(robot().stats.blow_ups, 2);
+  EXPECT_EQ(robot().stats.laid_flat, 1);
+  EXPECT_LT(torso().z, 0.1);
+  EXPECT_NEAR(torso().x, -2, 0.05);
+  EXPECT_GT(rotate(bodies.posture().torso_orientation, {0, 1, 0}).z, 0.99);  // facing up
+  for (int j = 0; j < kJointCount; ++j) {
+    EXPECT_GE(bodies.angle(j), jointInfo(j).min_degrees) << jointInfo(j).perceptor;
+    EXPECT_LE(bodies.angle(j), jointInfo(j).max_degrees) << jointInfo(j).perceptor;
+  }
+  for (int p = 0; p < kPartCount; ++p) EXPECT_GT(bodies.pose(p).position.z, 0) << p;
+  run(physics::kResetLoopCycles);
+  tearOffItsFoot();
+  EXPECT_EQ(robot().stats.blow_ups, 3);
+  EXPECT_EQ(robot().stats.laid_flat, 1);
+  std::vector<bool> laid_flat;
+  for (const Event& event : world_->events()) {
+    if (event.kind == EventKind::kBlowUp) laid_flat.push_back(event.laid_flat);
+  }
+  EXPECT_EQ(laid_flat, (std::vector<bool>{false, true, false}));
+  const std::string text = summary(*world_, 1);
+  EXPECT_NE(text.find("robots reset: L2 3 (1 laid flat);"), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace fieldsim

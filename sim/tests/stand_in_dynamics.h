@@ -5,6 +5,7 @@
 #ifndef FIELDSIM_TESTS_STAND_IN_DYNAMICS_H
 #define FIELDSIM_TESTS_STAND_IN_DYNAMICS_H
 
+#include <utility>
 #include <vector>
 
 #include "dynamics.h"
@@ -42,7 +43,7 @@ class StandInDynamics : public Dynamics {
     handed.push_back(commands);
     in_play.push_back(ball_in_play);
     ball_now = next_ball;
-    return {robots, ball_now, rebuilt};
+    return {robots, ball_now, rebuilt, touching};
   }
 
   RobotRecord record(int robot) const override { return robots[robot]; }
@@ -59,6 +60,7 @@ class StandInDynamics : public Dynamics {
   std::vector<RobotRecord> robots;
   BallRecord next_ball;
   bool rebuilt = false;
+  std::vector<std::pair<int, int>> touching;
   // What World handed over, cycle by cycle, and the pushes.
   std::vector<std::vector<RobotCommand>> handed;
   std::vector<bool> in_play;

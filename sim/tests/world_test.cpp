@@ -270,5 +270,41 @@ TEST_F(WorldTest, EveryEventHasItsCycleAndTheyComeInCycleOrder) {
                              [](const Event& a, const Event& b) { return a.cycle < b.cycle; }));
 }
 
+// The game is measured in windows of 500 cycles from the first, the last
+// one shorter; each keeps the largest group of touching robots in any of
+// its cycles.
+TEST_F(WorldTest, EachWindowOfTheGameKeepsItsLargestGroupOfTouchingRobots) {
+  world_->join(TeamSide::kLeft, 3, "VEXA3D");
+  world_->join(TeamSide::kLeft, 4, "VEXA3D");
+  stand_in_->touching = {{0, 1}};
+  run(kWindowCycles - 1);
+  stand_in_->touching = {};
+  run(kWindowCycles);
+  stand_in_->touching = {{1, 2}, {0, 1}};
+  run(1);
+  stand_in_->touching = {};
+  run(199);
+  const auto& windows = world_->windows();
+  ASSERT_EQ(windows.size(), 3u);
+  EXPECT_EQ(windows[0].first_cycle, 0);
+  EXPECT_EQ(windows[0].cycles, kWindowCycles);
+  EXPECT_EQ(windows[0].largest_touching_group, 2);
+  EXPECT_EQ(windows[1].first_cycle, kWindowCycles);
+  EXPECT_EQ(windows[1].largest_touching_group, 3);
+  EXPECT_EQ(windows[2].first_cycle, 2 * kWindowCycles);
+  EXPECT_EQ(windows[2].cycles, 199);
+  EXPECT_EQ(windows[2].largest_touching_group, 1);
+}
+
+// Robots joined by touching, one touching the next, make a group, however
+// the pairs come.
+TEST(TouchingGroupTest, CountsTheRobotsOfTheLargestChainOfTouchingPairs) {
+  EXPECT_EQ(largestTouchingGroup(0, {}), 0);
+  EXPECT_EQ(largestTouchingGroup(3, {}), 1);
+  EXPECT_EQ(largestTouchingGroup(6, {{0, 1}, {4, 5}, {3, 4}}), 3);
+  EXPECT_EQ(largestTouchingGroup(6, {{4, 5}, {0, 1}, {2, 3}, {1, 2}, {0, 3}}), 4);
+  EXPECT_EQ(largestTouchingGroup(22, {{0, 21}, {21, 10}, {10, 0}, {5, 6}}), 3);
+}
+
 }  // namespace
 }  // namespace fieldsim
