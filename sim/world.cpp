@@ -334,12 +334,15 @@ void World::countKicks(const BallRecord& ball, bool ball_in_play) {
 }
 
 // Goals, and the lines, which stop the ball: there are no throw-ins or
-// corners here. A ball resting in a goal stays there until the kick-off.
+// corners here. Between the posts and below the bar the goal line lets a
+// ball that is partly over it roll on, so that it can go wholly over and
+// score. A ball resting in a goal stays there until the kick-off.
 void World::ruleBall(Vec2 from, Vec3 to) {
   if ((to.x == from.x && to.y == from.y) || !ballInPlay()) return;
   if (checkGoal(from, to)) return;
-  const Vec2 inside = {std::clamp(to.x, -kFieldHalfLength, kFieldHalfLength),
-                       std::clamp(to.y, -kFieldHalfWidth, kFieldHalfWidth)};
+  Vec2 inside = {std::clamp(to.x, -kFieldHalfLength, kFieldHalfLength),
+                 std::clamp(to.y, -kFieldHalfWidth, kFieldHalfWidth)};
+  if (partlyInGoal(to)) inside.x = to.x;
   if (inside.x != to.x || inside.y != to.y) dynamics_->placeBall(inside);
   if (distance(ball(), ball_path_.back().back()) >= kPathResolution) {
     ball_path_.back().push_back(ball());
@@ -367,6 +370,12 @@ bool World::checkGoal(Vec2 from, Vec3 to) {
     return true;
   }
   return false;
+}
+
+bool World::partlyInGoal(Vec3 ball) const {
+  const double extent = dynamics_->ballExtent();
+  return std::fabs(ball.x) > kFieldHalfLength && std::fabs(ball.x) < kFieldHalfLength + extent &&
+         std::fabs(ball.y) < kGoalHalfWidth && ball.z < kGoalHeight - extent;
 }
 
 void World::updatePlayMode() {

@@ -232,6 +232,8 @@ class World {
   void countKicks(const BallRecord& ball, bool ball_in_play);
   void ruleBall(Vec2 from, Vec3 to);
   bool checkGoal(Vec2 from, Vec3 to);
+  // Over a goal line between the posts and below the bar, but not wholly.
+  bool partlyInGoal(Vec3 ball) const;
   void countFalls(Robot& robot);
   void countSteps(Robot& robot);
   void updatePlayMode();

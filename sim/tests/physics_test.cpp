@@ -156,6 +156,73 @@ TEST_F(PhysicsTest, APushToppleTheRobotTheWayItPushesAndALightOneDoesNot) {
   }
 }
 
+// Whichever way a robot faces, it reads that heading, and each foot reads
+// its contact in its own frame: pushed lightly from behind, the ground
+// holds it back (along the foot's -y) and the pressure moves to its toes.
+TEST_F(PhysicsTest, HeadingAndFeetReadTheSameWhicheverWayTheRobotFaces) {
+  for (double heading : {0.0, 90.0, -135.0}) {
+    make({});
+    world_->beam(id_, -2, 1, heading);
+    run(60);
+    EXPECT_NEAR(robot().record.heading, heading, 0.5);
+    world_->push(TeamSide::kLeft, 2, 1, 0);
+    run(1);
+    for (const auto& foot : robot().record.senses.feet) {
+      ASSERT_TRUE(foot) << heading;
+      EXPECT_LT(foot->force.y, -5) << heading;
+      EXPECT_NEAR(foot->force.x, 0, 0.5) << heading;
+      EXPECT_NEAR(foot->centre.x, 0, 0.01) << heading;
+      EXPECT_GT(foot->centre.y, 0.05) << heading;
+      EXPECT_NEAR(foot->centre.z, -partInfo(kLFoot).size.z / 2, 0.005) << heading;
+    }
+  }
+}
+
+// A robot touches the ball in the cycles a part of it does. Thrown at its
+// chest, the ball bounces off: a kick as the rules define it. Rolled
+// slowly to its foot, it rests there, touching: no kick. Thrown again: a
+// new touch, a new kick.
+TEST_F(PhysicsTest, ARobotTouchesTheBallInTheCyclesItsPartsDo) {
+  run(kBeforeKickOffCycles + 10);  // the ball in play, the robot settled
+  const auto cyclesTouching = [&](double height, double speed) {
+    physics_->throwBall({-1.8, 0, height}, {-speed, 0, 0});
+    int touching = 0;
+    for (int i = 0; i < 30; ++i) {
+      world_->step();
+      touching += robot().record.touches_ball;
+    }
+    return touching;
+  };
+  EXPECT_EQ(cyclesTouching(0.4, 3), 1);
+  EXPECT_EQ(robot().stats.kicks, 1);
+  EXPECT_GT(cyclesTouching(physics::kBallRadius, 0.5), 10);
+  EXPECT_EQ(robot().stats.kicks, 1);
+  EXPECT_EQ(cyclesTouching(0.4, 3), 1);
+  EXPECT_EQ(robot().stats.kicks, 2);
+  for (const Event& event : world_->events()) {
+    if (event.kind == EventKind::kKick) {
+      EXPECT_NEAR(event.ball_speed, 2, 0.2);
+    }
+  }
+}
+
+// The whole ball must cross the goal line, and in the physics world the
+// ball has its size: rolled slowly between the posts, it rolls on over the
+// line and scores once its centre is a radius past it, then rests in the
+// goal.
+TEST_F(PhysicsTest, ABallScoresOnceWhollyOverTheGoalLine) {
+  run(kBeforeKickOffCycles);
+  physics_->throwBall({kFieldHalfLength - 0.05, 0.3, physics::kBallRadius}, {0.5, 0, 0});
+  double before_the_goal = 0;
+  for (int i = 0; i < 50 && world_->score(TeamSide::kLeft) == 0; ++i) {
+    before_the_goal = ball().x;
+    world_->step();
+  }
+  EXPECT_EQ(world_->score(TeamSide::kLeft), 1);
+  EXPECT_GT(before_the_goal, kFieldHalfLength + physics::kBallRadius / 2);
+  EXPECT_NEAR(ball().x, kFieldHalfLength + kGoalDepth / 2, 1e-3);
+}
+
 class WeakRobotTest : public PhysicsTest {
  protected:
   WeakRobotTest() : PhysicsTest({1e-5, false, 0.05}) {}
@@ -314,6 +381,7 @@ TEST_F(PhysicsTest, ARobotThatBlowsUpAgainSoonIsLaidFlatAndCountedApart) {
   EXPECT_LT(torso().z, 0.1);
   EXPECT_NEAR(torso().x, -2, 0.05);
   EXPECT_GT(rotate(bodies.posture().torso_orientation, {0, 1, 0}).z, 0.99);  // facing up
+  EXPECT_GT(bodies.pose(kLFoot).position.x, torso().x + 0.2);  // its feet where it faced
   for (int j = 0; j < kJointCount; ++j) {
     EXPECT_GE(bodies.angle(j), jointInfo(j).min_degrees) << jointInfo(j).perceptor;
     EXPECT_LE(bodies.angle(j), jointInfo(j).max_degrees) << jointInfo(j).perceptor;

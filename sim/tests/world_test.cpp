@@ -94,7 +94,8 @@ TEST_F(WorldTest, ABeamPlacesTheRightTeamInTheFieldTurnedHalfRound) {
 
 // The whole ball past the line between the posts and below the bar: a goal,
 // the ball rests in the goal, and after the pause the side that conceded
-// kicks off from the centre. The lines stop a ball that misses.
+// kicks off from the centre. The lines stop a ball that misses, not one
+// partly over the goal line between the posts.
 TEST_F(WorldTest, AGoalPausesThePlayAndTheConcedingSideKicksOff) {
   runUntil(PlayMode::kPlayOn);
   ballAt(5.9, 0.3);
@@ -105,6 +106,10 @@ TEST_F(WorldTest, AGoalPausesThePlayAndTheConcedingSideKicksOff) {
   EXPECT_DOUBLE_EQ(world_->ball().x, kFieldHalfLength);  // the line stopped it
   ballAt(5.9, 0.3);
   run(1);
+  ballAt(6 + StandInDynamics::kRadius / 2, 0.3);  // partly over the line: it rolls on
+  run(1);
+  EXPECT_EQ(world_->score(TeamSide::kLeft), 0);
+  EXPECT_DOUBLE_EQ(world_->ball().x, 6 + StandInDynamics::kRadius / 2);
   ballAt(6 + StandInDynamics::kRadius, 0.3);
   run(1);
   EXPECT_EQ(world_->score(TeamSide::kLeft), 1);
