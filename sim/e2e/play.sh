@@ -4,8 +4,9 @@
 # the game's result file has every agent playing every cycle. It refuses
 # player and cycle counts that cannot be meant with one line. While a game
 # plays, its progress appears on play.sh's output (fieldsim's own lines reach
-# their file as they are written); SIGTERM ends the game, and the summary and
-# the paths are still printed.
+# their file as they are written), and in real time the agent's replies are
+# in time; SIGTERM ends the game, and the summary and the paths are still
+# printed.
 #
 #   play.sh FIELDSIM VEXA3D SOURCE_DIR BUILD_DIR
 source "$(dirname "$0")/lib.sh"
@@ -49,4 +50,8 @@ grep -q "^agent L1 (VEXA3D 1): beams " "$out" && grep -q "^result file: $result_
   grep -q "^server output: " "$out" || fail "no summary or paths after SIGTERM: $(cat "$out")"
 [ "$(result '[r["status"], r["reason"]]')" = '["interrupted", "ended by SIGTERM"]' ] ||
   fail "the stopped game's result file: $(result '[r["status"], r["reason"]]')"
+# In real time the agent has the cycle's 20 ms to answer, which it needs a
+# fraction of: a late reply is rare (a busy machine), not the rule.
+[ "$(result 'r["robots"][0]["late_replies"] * 10 <= r["cycles"]')" = True ] ||
+  fail "late replies in real time: $(result '[r["robots"][0]["late_replies"], r["cycles"]]')"
 echo "play.sh: physics, three agents in order, each path once; its progress while it plays; SIGTERM"
