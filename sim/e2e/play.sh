@@ -52,6 +52,6 @@ grep -q "^agent L1 (VEXA3D 1): beams " "$out" && grep -q "^result file: $result_
   fail "the stopped game's result file: $(result '[r["status"], r["reason"]]')"
 # In real time the agent has the cycle's 20 ms to answer, which it needs a
 # fraction of: a late reply is rare (a busy machine), not the rule.
-[ "$(result 'r["robots"][0]["late_replies"] * 10 <= r["cycles"]')" = True ] ||
+[ "$(result 'r["robots"][0]["late_replies"] * 10 <= r["cycles"]')" = true ] ||
   fail "late replies in real time: $(result '[r["robots"][0]["late_replies"], r["cycles"]]')"
 echo "play.sh: physics, three agents in order, each path once; its progress while it plays; SIGTERM"
