@@ -54,4 +54,12 @@ grep -q "^agent L1 (VEXA3D 1): beams " "$out" && grep -q "^result file: $result_
 # fraction of: a late reply is rare (a busy machine), not the rule.
 [ "$(result 'r["robots"][0]["late_replies"] * 10 <= r["cycles"]')" = true ] ||
   fail "late replies in real time: $(result '[r["robots"][0]["late_replies"], r["cycles"]]')"
-echo "play.sh: physics, three agents in order, each path once; its progress while it plays; SIGTERM"
+
+# A whole game in real time: every cycle waits for its tick, 20 ms after the
+# one before, counted from the kick-off, so the game lasts at least its
+# cycles' time, and not much more.
+FIELDSIM_ARGS="--world kinematic --realtime" "$source_dir/scripts/play.sh" 1 50 >"$out" 2>&1 ||
+  fail "a real-time game of 50 cycles failed: $(cat "$out")"
+[ "$(result '1.0 <= r["wall_seconds"] < 3.0')" = true ] ||
+  fail "50 cycles in real time took $(result 'r["wall_seconds"]') s"
+echo "play.sh: physics, three agents in order, each path once; its progress while it plays; SIGTERM; real time"
