@@ -4,8 +4,9 @@
 # the game's result file has every agent playing every cycle. It refuses
 # player and cycle counts that cannot be meant with one line. While a game
 # plays, its progress appears on play.sh's output (fieldsim's own lines reach
-# their file as they are written); SIGTERM ends the game, and the summary and
-# the paths are still printed.
+# their file as they are written), and in real time the agent's replies are
+# in time; SIGTERM ends the game, and the summary and the paths are still
+# printed.
 #
 #   play.sh FIELDSIM VEXA3D SOURCE_DIR BUILD_DIR
 source "$(dirname "$0")/lib.sh"
@@ -49,4 +50,16 @@ grep -q "^agent L1 (VEXA3D 1): beams " "$out" && grep -q "^result file: $result_
   grep -q "^server output: " "$out" || fail "no summary or paths after SIGTERM: $(cat "$out")"
 [ "$(result '[r["status"], r["reason"]]')" = '["interrupted", "ended by SIGTERM"]' ] ||
   fail "the stopped game's result file: $(result '[r["status"], r["reason"]]')"
-echo "play.sh: physics, three agents in order, each path once; its progress while it plays; SIGTERM"
+# In real time the agent has the cycle's 20 ms to answer, which it needs a
+# fraction of: a late reply is rare (a busy machine), not the rule.
+[ "$(result 'r["robots"][0]["late_replies"] * 10 <= r["cycles"]')" = true ] ||
+  fail "late replies in real time: $(result '[r["robots"][0]["late_replies"], r["cycles"]]')"
+
+# A whole game in real time: every cycle waits for its tick, 20 ms after the
+# one before, counted from the kick-off, so the game lasts at least its
+# cycles' time, and not much more.
+FIELDSIM_ARGS="--world kinematic --realtime" "$source_dir/scripts/play.sh" 1 50 >"$out" 2>&1 ||
+  fail "a real-time game of 50 cycles failed: $(cat "$out")"
+[ "$(result '1.0 <= r["wall_seconds"] < 3.0')" = true ] ||
+  fail "50 cycles in real time took $(result 'r["wall_seconds"]') s"
+echo "play.sh: physics, three agents in order, each path once; its progress while it plays; SIGTERM; real time"

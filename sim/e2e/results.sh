@@ -44,8 +44,10 @@ for robot in r["robots"]:
 windows = r["windows"]
 expect("cycles of the windows", sum(w["cycles"] for w in windows), r["cycles"])
 expect("first cycles", [w["first_cycle"] for w in windows], list(range(0, r["cycles"], 500)))
-expect("timed windows", all(w["cycles_per_second"] > 0 and w["cycles_per_processor_second"] > 0
-                            for w in windows), True)
+expect("timed windows, each rate its cycles over its own seconds",
+       all(abs(w["cycles_per_second"] * w["wall_seconds"] / w["cycles"] - 1) < 1e-4 and
+           abs(w["cycles_per_processor_second"] * w["processor_seconds"] / w["cycles"] - 1) < 1e-4
+           for w in windows), True)
 expect("touching groups", {w["largest_touching_group"] for w in windows} - {1}, set())
 cycles = [e["cycle"] for e in r["events"]]
 expect("events in cycle order", cycles, sorted(cycles))

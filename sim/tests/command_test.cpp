@@ -46,8 +46,12 @@ TEST(AgentMessage, MalformedMessagesAreErrors) {
     EXPECT_FALSE(parsed.error.empty()) << text;
     EXPECT_TRUE(parsed.commands.empty()) << text;
   }
-  const std::string long_name(33, 'a');
-  EXPECT_FALSE(parseAgentMessage("(init (unum 1)(teamname " + long_name + "))").error.empty());
+  // The longest team name there is room for, and one character more.
+  const auto init = [](std::size_t length) {
+    return parseAgentMessage("(init (unum 1)(teamname " + std::string(length, 'a') + "))");
+  };
+  EXPECT_TRUE(init(32).error.empty());
+  EXPECT_FALSE(init(33).error.empty());
 }
 
 }  // namespace

@@ -92,17 +92,25 @@ TEST_F(KinematicTest, AFootLandingBehindTurnsTheRobotTowardsIt) {
   EXPECT_NEAR(position().x, -2, 1e-12);
 }
 
+// Round a ball within reach; straight aside when the ball is far.
 TEST_F(KinematicTest, ASideStepGoesRoundANearBallAndTurnsTheOtherWay) {
-  make({-1.7, 0}, -2);
-  legPose(LegSide::kRight, -30, 20, 0);
-  world_->step();
-  ASSERT_FALSE(state().contacts.right);
-  crouch();
-  world_->step();
+  const auto stepRight = [this](Vec2 ball) {
+    make(ball, -2);
+    legPose(LegSide::kRight, -30, 20, 0);
+    world_->step();
+    ASSERT_FALSE(state().contacts.right);
+    crouch();
+    world_->step();
+  };
+  stepRight({-1.7, 0});
   EXPECT_NEAR(distance(position(), world_->ball()), 0.3, 1e-9);
   EXPECT_LT(position().y, 0);  // a step to the right
   const double alpha = kSideStepLength / 0.3 * 180 / M_PI;
   EXPECT_NEAR(robot().record.heading, alpha, 1e-9);  // now facing the ball again
+  stepRight({2, 0});
+  EXPECT_NEAR(position().x, -2, 1e-9);
+  EXPECT_NEAR(position().y, -kSideStepLength, 1e-9);
+  EXPECT_NEAR(robot().record.heading, 0, 1e-9);
 }
 
 TEST_F(KinematicTest, AFastSwingNearTheBallKicksItAlongTheHeading) {
@@ -116,6 +124,7 @@ TEST_F(KinematicTest, AFastSwingNearTheBallKicksItAlongTheHeading) {
   EXPECT_EQ(robot().stats.kicks, 1);
   EXPECT_EQ(world_->mode(), PlayMode::kPlayOn);
   run(500);
+  EXPECT_FALSE(robot().record.touches_ball);  // only in the cycle of the kick
   const Vec2 ball = world_->ball();
   EXPECT_GT(ball.x, -1.7 + 1);
   EXPECT_NEAR(ball.y, 0.05, 1e-9);

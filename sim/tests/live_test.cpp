@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "live_server.h"
+#include "replay.h"
 
 namespace fieldsim {
 namespace {
@@ -157,6 +158,31 @@ TEST(LiveFeed, KeyFramesAndChangesGiveTheSameGameToEveryPage) {
   EXPECT_EQ(stalled.frames.size(), 6u);
   EXPECT_EQ(stalled.kinds.back(), "key");
   EXPECT_EQ(stalled.frames.at(2 * frames), early.frames.at(2 * frames));
+}
+
+// A key frame holds each of a robot's readings in its own word, in the
+// units the page's header names, so that the page shows what the robot had.
+TEST(LiveFeed, AKeyFrameHoldsEachReadingInItsWord) {
+  Snapshot snapshot = snapshotAt(8, 1);
+  RobotSnapshot& robot = snapshot.robots[0];
+  robot.fallen = true;
+  robot.torso_height = 0.321;
+  robot.left_foot_force = 12.3;
+  robot.right_foot_force = 45.6;
+  FrameEncoder encoder;
+  std::vector<std::int16_t> changes, values;
+  encoder.encode(snapshot, changes, &values);
+  ASSERT_EQ(values.size(), kFrameHeadWords + kRecordWords);
+  EXPECT_EQ(cycleOf(values), 8);
+  EXPECT_EQ(std::vector<std::int16_t>(values.begin() + 7, values.begin() + 10),
+            (std::vector<std::int16_t>{8, -500, 40}));  // the ball, in millimetres
+  const std::int16_t* record = &values[kFrameHeadWords];
+  EXPECT_EQ(record[kFlagsWord], kOnFieldFlag | kFallenFlag);
+  EXPECT_EQ(record[kTorsoHeightWord], 321);      // millimetres
+  EXPECT_EQ(record[kLeftFootForceWord], 123);    // tenths of a newton
+  EXPECT_EQ(record[kRightFootForceWord], 456);
+  const std::int16_t* part = &record[kFirstPartWord + kPoseWords * 2];
+  EXPECT_EQ(std::vector<std::int16_t>(part, part + 3), (std::vector<std::int16_t>{24, 200, 40}));
 }
 
 // The end comes after the game's last state; a last state whose cycle has

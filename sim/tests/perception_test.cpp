@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "kinematic.h"
@@ -80,6 +81,27 @@ TEST_F(PerceptionTest, VisionFromTheTorsoCameraRelativeToTheHeading) {
   const std::string text = this->text();
   EXPECT_NE(text.find("(See (G1L (pol "), std::string::npos);
   EXPECT_NE(text.find(" (B (pol 3.01 -90.00 -4.76))"), std::string::npos);
+}
+
+// Flags and posts numbered 1 stand on the side of positive y, those
+// numbered 2 mirror them: seen from the middle of the field's width facing
+// the right goal, each 1 to the left and its 2 as far to the right.
+TEST_F(PerceptionTest, LandmarksOneAndTwoMirrorEachOtherAcrossTheField) {
+  const std::string text = this->text();
+  const auto horizontal = [&text](const std::string& name) {
+    const std::size_t at = text.find("(" + name + " (pol ");
+    EXPECT_NE(at, std::string::npos) << name;
+    double distance = 0, angle = 0;
+    std::istringstream(text.substr(at + name.size() + 7)) >> distance >> angle;
+    return angle;
+  };
+  for (const std::string kind : {"F", "G"}) {
+    for (const std::string end : {"L", "R"}) {
+      const double one = horizontal(kind + "1" + end);
+      EXPECT_GT(one, 0) << kind << end;
+      EXPECT_DOUBLE_EQ(horizontal(kind + "2" + end), -one) << kind << end;
+    }
+  }
 }
 
 TEST_F(PerceptionTest, TwentyTwoPlayersWithLongNamesAreAllSeen) {

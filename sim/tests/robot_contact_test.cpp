@@ -131,5 +131,27 @@ TEST_F(RobotContactTest, RobotsApartTouchNobody) {
   EXPECT_FALSE(touched_);
 }
 
+// Two robots put 6 cm into each other, one lying across the other, are
+// pushed apart as fast as one contact between them would push them: each
+// one-sided contact corrects its half of the depth, no more.
+TEST(RobotContact, RobotsInEachOtherSeparateAsFastAsWithJoinedContacts) {
+  const auto depthAfterOneStep = [](bool joined) {
+    PhysicsSettings settings;
+    settings.joined_robot_contacts = joined;
+    PhysicsDynamics physics(settings);
+    physics.addRobot({0, 0}, 90);
+    physics.addRobot({0, 0}, 0);
+    physics.bodies(1).assemble(lying({0, 0, 0.06}, 0));
+    physics.bodies(0).assemble(lying({0, 0, 0.10}, 90));
+    const std::vector<RobotCommand> commands(2);
+    physics.step(commands, false);
+    EXPECT_NEAR(physics.robotDepth(), 0.06, 1e-3);
+    physics.step(commands, false);
+    return physics.robotDepth();
+  };
+  const double joined = depthAfterOneStep(true);
+  EXPECT_NEAR(depthAfterOneStep(false) / joined, 1, 0.2) << "joined: " << joined;
+}
+
 }  // namespace
 }  // namespace fieldsim
