@@ -9,7 +9,7 @@ from datetime import datetime, timezone
 from pathlib import Path
 
 from .commands import base_formation, identity, plan_game
-from .spec import REPO, ExperimentError, load
+from .experiment_file import REPO, ExperimentError, load
 from .store import Refused, Store
 
 

@@ -10,7 +10,7 @@ conditions.
 from pathlib import Path
 
 from .conditions import formation_text, game_conditions, read_formation
-from .spec import REPO
+from .experiment_file import REPO
 
 # A game whose agents never register ends after this many seconds.
 JOIN_TIMEOUT_SECONDS = 10

@@ -9,7 +9,7 @@ others' values as they were.
 import random
 import re
 
-from .spec import Choice, Fixed
+from .experiment_file import Choice, Fixed
 
 # Places, headings, impulses and directions are kept to 3 decimals: the
 # formation file cuts a field at 9 characters, and the stored conditions

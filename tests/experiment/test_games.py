@@ -13,7 +13,7 @@ import pytest
 from conftest import FAKE_AGENT, processes_in
 from experiment import commands, game
 from experiment.commands import GUARD_SOURCE, plan_game
-from experiment.spec import load
+from experiment.experiment_file import load
 
 WALK = f"""
 [[variants]]

@@ -5,7 +5,7 @@ import pytest
 from experiment import cli
 from experiment.commands import agent_commands, plan_game
 from experiment.conditions import formation_text, game_conditions, read_formation
-from experiment.spec import ExperimentError, load, parse
+from experiment.experiment_file import ExperimentError, load, parse
 from experiment.store import Refused, Store
 
 PUSH = """
