@@ -44,6 +44,15 @@ port_of() {
   printed 's/.*listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$1"
 }
 
+# Two teams of eleven of the bench build join the fieldsim at PORT, their
+# files in RUN_DIR: start_teams PORT RUN_DIR.
+start_teams() {
+  for team in VEXA3D RIVALS; do
+    VEXA3D="$repo/$build/vexa3d" VEXA_RUN_DIR="$2" scripts/start-team.sh 127.0.0.1 "$1" "$team" \
+      >/dev/null
+  done
+}
+
 memory() {
   local game
   game=$(mktemp -d /tmp/vexa-memory-XXXXXX)
@@ -90,10 +99,7 @@ timed_game() {
       sleep 0.05
     done
   fi
-  for team in VEXA3D RIVALS; do
-    VEXA3D="$repo/$build/vexa3d" VEXA_RUN_DIR="$game/run" scripts/start-team.sh 127.0.0.1 "$port" \
-      "$team" >/dev/null
-  done
+  start_teams "$port" "$game/run"
   until grep -q "kick-off" "$game/fieldsim.txt"; do
     kill -0 "$sim" 2>/dev/null || { cat "$game/fieldsim.txt" >&2; return 1; }
     sleep 0.005
@@ -231,10 +237,7 @@ match() {
     >"$game/fieldsim.txt" 2>&1 &
   local sim=$! port
   port=$(port_of "$game/fieldsim.txt")
-  for team in VEXA3D RIVALS; do
-    VEXA3D="$repo/$build/vexa3d" VEXA_RUN_DIR="$game/run" scripts/start-team.sh 127.0.0.1 "$port" \
-      "$team" >/dev/null
-  done
+  start_teams "$port" "$game/run"
   wait "$sim"
   echo "load after:  $(uptime)"
   /usr/bin/python3 scripts/match-figures.py "$game/result.json"
